@@ -1,0 +1,45 @@
+#pragma once
+
+// The conversation between the app and quillmere-worker, over the worker's stdin and stdout.
+// Plain C++ so the worker links nothing but its decoders. Paths travel as raw bytes with a
+// length in front, so any name Linux allows (newlines, bytes that are not UTF-8) gets through.
+//
+// Request:  'C', u32 source length, source bytes, u32 target length, target bytes
+// Response: u8 status, u32 detail length, detail bytes
+// All u32 are little-endian.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace wire {
+
+enum class Status : std::uint8_t {
+    Ok = 0,
+    Unreadable = 1,    // could not be read or decoded
+    AlreadyExists = 2, // the target is there already and was left alone
+    Unwritable = 3,    // the JPEG file could not be written
+    TooLarge = 4,      // the header promises more than we agree to decode
+    DecoderStopped = 5 // the worker crashed, ran out of memory or time (set by the client)
+};
+
+struct Request {
+    std::string source; // bytes of the source path
+    std::string target; // bytes of the target path
+};
+
+struct Response {
+    Status status = Status::Ok;
+    std::string detail; // which decoder served an ok entry, or a word on a failure
+};
+
+std::string EncodeRequest(const Request &request);
+std::string EncodeResponse(const Response &response);
+
+// Each takes one whole message from the front of buffer and returns it, erasing its bytes;
+// nullopt while the buffer holds only part of one. A malformed message also yields nullopt
+// with malformed set, so neither side can be made to read past its buffer.
+std::optional<Request> TakeRequest(std::string &buffer, bool &malformed);
+std::optional<Response> TakeResponse(std::string &buffer, bool &malformed);
+
+} // namespace wire
