@@ -1,0 +1,55 @@
+#include "closingmessage.h"
+
+#include "conversionrun.h"
+
+namespace {
+
+// A message box taller than the screen helps nobody: name this many, count the rest.
+constexpr int MaxNamed = 10;
+
+} // namespace
+
+QString ReasonText(wire::Status status)
+{
+    switch (status) {
+    case wire::Status::Ok:
+        break;
+    case wire::Status::Unreadable:
+        return QStringLiteral("could not be read or decoded");
+    case wire::Status::AlreadyExists:
+        return QStringLiteral("already exists");
+    case wire::Status::Unwritable:
+        return QStringLiteral("could not be written");
+    case wire::Status::TooLarge:
+        return QStringLiteral("too large");
+    case wire::Status::DecoderStopped:
+        return QStringLiteral("damaged file stopped the decoder");
+    }
+    return QString();
+}
+
+QString ClosingMessage(const RunReport &report)
+{
+    const int failed = report.FailedCount();
+    QString text = QStringLiteral("Done.");
+    if (failed == 0)
+        return text;
+    text += QStringLiteral("\n\n%1 of %2 files could not be converted:")
+                .arg(failed)
+                .arg(report.entries.size());
+    int named = 0;
+    for (const EntryResult &entry : report.entries) {
+        if (entry.status == wire::Status::Ok)
+            continue;
+        if (named == MaxNamed)
+            break;
+        // A line break inside a name would read as two entries.
+        QString source = entry.source;
+        source.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+        text += QStringLiteral("\n%1: %2").arg(source, ReasonText(entry.status));
+        ++named;
+    }
+    if (failed > named)
+        text += QStringLiteral("\nand %1 more").arg(failed - named);
+    return text;
+}

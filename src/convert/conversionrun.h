@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
+
 class FileList;
 
 // What became of one entry.
@@ -41,14 +43,13 @@ public:
     // Ends the pass after the entries in hand, with no closing message.
     void RequestStop() { m_stopRequested = true; }
 
-    // How many workers convert at once; 0 lets the run choose.
-    void SetWorkerCount(int count) { m_workerCount = count; }
+    // How many workers convert at once.
+    void SetWorkerCount(int count) { m_workerCount = std::max(1, count); }
     void SetWorkerProgram(const QString &program) { m_workerProgram = program; }
 
-signals:
-    void Finished(const RunReport &report);
-
 private:
+    void Convert(RunReport &report);
+
     RunWindow &m_window;
     const FileList &m_list;
     QString m_workerProgram;

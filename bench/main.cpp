@@ -1,0 +1,17 @@
+// quillmere-bench: measures the conversion run and the folder scan through the real code.
+//   quillmere-bench [--baseline] [--workers N] DIR
+//   quillmere-bench --scan ANSWER DIR
+//   quillmere-bench --scan-tree N DIR
+#include "convertbench.h"
+#include "scanbench.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && args.first().startsWith(QLatin1String("--scan")))
+        return RunScanBench(args);
+    return RunConvertBench(args);
+}
