@@ -7,7 +7,8 @@
 
 // The batch: one entry per source path, in the order the user gathered or arranged them.
 // Positions are 1-based, as the rest of the program speaks of them. The list never parses,
-// checks or normalises a path; duplicates stay separate entries.
+// checks or normalises a path; duplicates stay separate entries. A position outside 1 to
+// Count() is ignored, or gives an empty text or an invalid reference.
 //
 // The selection lives in the model's own selection model, which the list view shares, so the
 // core and the view always agree on the one selected entry.
@@ -41,6 +42,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    bool Holds(int position) const;
+
     QStringList m_paths;
     QItemSelectionModel *m_selection;
 };
