@@ -1,0 +1,138 @@
+#include "psdheader.h"
+#include "psdwriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+class TestPsdHeader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void verdict_data();
+    void verdict();
+    void readsEveryField();
+    void notAHeader_data();
+    void notAHeader();
+    void missingFile();
+
+private:
+    QString Write(const QByteArray &bytes);
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
+
+QString TestPsdHeader::Write(const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(QString::number(++m_files) + ".psd");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void TestPsdHeader::verdict_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<quint32>("width");
+    QTest::addColumn<quint32>("height");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<quint64>("decodedSize");
+    QTest::addColumn<bool>("tooLarge");
+
+    const quint64 gib2 = quint64(2) << 30;
+    QTest::newRow("PSD 30,000 wide") << 1 << 1 << 30000u << 1u << 8 << quint64(30000) << false;
+    QTest::newRow("PSD 30,001 wide") << 1 << 1 << 30001u << 1u << 8 << quint64(30001) << true;
+    QTest::newRow("PSD 30,000 high") << 1 << 3 << 1u << 30000u << 8 << quint64(90000) << false;
+    QTest::newRow("PSD 30,001 high") << 1 << 3 << 1u << 30001u << 8 << quint64(90003) << true;
+    QTest::newRow("PSB 300,000 wide") << 2 << 3 << 300000u << 1u << 8 << quint64(900000) << false;
+    QTest::newRow("PSB 300,001 wide") << 2 << 3 << 300001u << 1u << 8 << quint64(900003) << true;
+    QTest::newRow("PSB 300,001 high") << 2 << 1 << 1u << 300001u << 16 << quint64(600002) << true;
+    QTest::newRow("PSB 300,000 square")
+        << 2 << 3 << 300000u << 300000u << 8 << quint64(270'000'000'000) << true;
+    QTest::newRow("just under 2 GiB") << 2 << 4 << 32768u << 16383u << 8 << gib2 - 131072 << false;
+    QTest::newRow("exactly 2 GiB") << 2 << 4 << 32768u << 16384u << 8 << gib2 << true;
+    QTest::newRow("2 GiB in 16-bit") << 2 << 4 << 16384u << 16384u << 16 << gib2 << true;
+    QTest::newRow("30,000 square RGBA 16-bit, within the PSD side limit")
+        << 1 << 4 << 30000u << 30000u << 16 << quint64(7'200'000'000) << true;
+    // A 32-bit product wraps to 0 here.
+    QTest::newRow("4 GiB wraps in 32 bits")
+        << 2 << 1 << 65536u << 65536u << 8 << (quint64(1) << 32) << true;
+    QTest::newRow("1-bit counts a byte a pixel") << 2 << 1 << 65536u << 32768u << 1 << gib2 << true;
+    QTest::newRow("1-bit just under") << 2 << 1 << 65536u << 32767u << 1 << gib2 - 65536 << false;
+    QTest::newRow("32-bit float") << 1 << 3 << 20000u << 10000u << 32 << quint64(2'400'000'000)
+                                  << true;
+    QTest::newRow("everything at its maximum saturates")
+        << 2 << 56 << 0xFFFFFFFFu << 0xFFFFFFFFu << 32 << std::numeric_limits<quint64>::max()
+        << true;
+    QTest::newRow("ordinary photo")
+        << 1 << 3 << 6000u << 4000u << 8 << quint64(72'000'000) << false;
+}
+
+void TestPsdHeader::verdict()
+{
+    QFETCH(int, version);
+    QFETCH(int, channels);
+    QFETCH(quint32, width);
+    QFETCH(quint32, height);
+    QFETCH(int, depth);
+    QFETCH(quint64, decodedSize);
+    QFETCH(bool, tooLarge);
+
+    const std::optional<PsdHeader> header = ReadPsdHeader(
+        QFile::encodeName(Write(PsdWriter::Header(version, channels, height, width, depth, 3)))
+            .toStdString());
+    QVERIFY(header);
+    QCOMPARE(quint64(DecodedSizeEstimate(*header)), decodedSize);
+    QCOMPARE(IsTooLargeToDecode(*header), tooLarge);
+}
+
+void TestPsdHeader::readsEveryField()
+{
+    const QByteArray bytes = PsdWriter(5, 3, PsdWriter::Cmyk, [](int, int, int) { return 0; })
+                                 .SetExtraChannels(2)
+                                 .SetDepth(16)
+                                 .SetLargeFormat(true)
+                                 .Bytes();
+    const std::optional<PsdHeader> header =
+        ReadPsdHeader(QFile::encodeName(Write(bytes)).toStdString());
+    QVERIFY(header);
+    QCOMPARE(header->version, 2);
+    QCOMPARE(header->channels, 6);
+    QCOMPARE(header->width, 5u);
+    QCOMPARE(header->height, 3u);
+    QCOMPARE(header->depth, 16);
+    QCOMPARE(header->colorMode, 4);
+}
+
+void TestPsdHeader::notAHeader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QByteArray psd = PsdWriter::Header(1, 3, 100, 100, 8, 3);
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("short file") << psd.left(25);
+    QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n").append(QByteArray(40, '\0'));
+    QTest::newRow("signature in lower case") << QByteArray("8bps").append(psd.mid(4));
+    QTest::newRow("version 0") << psd.left(4).append('\0').append('\0').append(psd.mid(6));
+    QTest::newRow("version 3") << psd.left(4).append('\0').append('\3').append(psd.mid(6));
+}
+
+void TestPsdHeader::notAHeader()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(!ReadPsdHeader(QFile::encodeName(Write(bytes)).toStdString()));
+}
+
+void TestPsdHeader::missingFile()
+{
+    QVERIFY(!ReadPsdHeader(QFile::encodeName(m_dir.filePath("absent.psd")).toStdString()));
+    QVERIFY(!ReadPsdHeader(QFile::encodeName(m_dir.path()).toStdString()));
+}
+
+QTEST_GUILESS_MAIN(TestPsdHeader)
+#include "tst_psdheader.moc"
