@@ -2,7 +2,8 @@
 
 #include "conversionrun.h"
 
-namespace {
+namespace
+{
 
 // A message box taller than the screen helps nobody: name this many, count the rest.
 constexpr int MaxNamed = 10;

@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 constexpr int BaseTimeLimitMs = 60'000;
 constexpr int TimeLimitMsPerMiB = 10'000;
