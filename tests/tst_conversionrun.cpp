@@ -3,10 +3,10 @@
 #include "closingmessage.h"
 #include "conversionrun.h"
 #include "filelist.h"
+#include "fixtures.h"
 #include "psdwriter.h"
 #include "recordingwindow.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,33 +16,7 @@
 namespace
 {
 
-QByteArray SmallPsd()
-{
-    return PsdWriter(8, 6, PsdWriter::Rgb,
-                     [](int x, int y, int c) {
-                         return quint16((x * 8000 + y * 3000 + c * 20000) & 0xFFFF);
-                     })
-        .Bytes();
-}
-
-QString Write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
-
-QByteArray Digest(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-// Files in the folder that are not the given sources: what a run left behind.
+// Everything in the folder, hidden files included: sources and what a run left behind.
 QStringList Outputs(const QTemporaryDir &dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -98,7 +72,7 @@ void TestConversionRun::progressBeforeEachEntry()
     QFETCH(int, count);
     QFETCH(QVector<float>, expected);
     for (int i = 0; i < count; ++i)
-        m_list->AppendPath(Write(*m_dir, QStringLiteral("pic%1.PSD").arg(i), SmallPsd()));
+        m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("pic%1.PSD").arg(i), SmallPsd()));
     const QStringList before = m_list->Paths();
 
     ConversionRun run(*m_window, *m_list);
@@ -150,7 +124,7 @@ void TestConversionRun::damagedFilesInTheMiddle()
         {QStringLiteral("last.psd"), SmallPsd()},
     };
     for (const auto &[name, bytes] : files)
-        m_list->AppendPath(Write(*m_dir, name, bytes));
+        m_list->AppendPath(WriteFile(*m_dir, name, bytes));
 
     ConversionRun run(*m_window, *m_list);
     const RunReport report = run.Run();
@@ -172,14 +146,14 @@ void TestConversionRun::damagedFilesInTheMiddle()
 
 void TestConversionRun::existingTargetIsKeptAndReported()
 {
-    m_list->AppendPath(Write(*m_dir, QStringLiteral("cover.psd"), SmallPsd()));
-    const QString target = Write(*m_dir, QStringLiteral("cover.jpg"), "the user's own file");
-    const QByteArray before = Digest(target);
+    m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("cover.psd"), SmallPsd()));
+    const QString target = WriteFile(*m_dir, QStringLiteral("cover.jpg"), "the user's own file");
+    const QByteArray before = FileDigest(target);
 
     ConversionRun run(*m_window, *m_list);
     run.Run();
 
-    QCOMPARE(Digest(target), before);
+    QCOMPARE(FileDigest(target), before);
     QCOMPARE(m_window->messages.value(0),
              QStringLiteral("Done.\n\n1 of 1 files could not be converted:\n%1: already exists")
                  .arg(m_list->TextAt(1)));
@@ -187,15 +161,15 @@ void TestConversionRun::existingTargetIsKeptAndReported()
 
 void TestConversionRun::secondRunLeavesFirstOutputs()
 {
-    m_list->AppendPath(Write(*m_dir, QStringLiteral("a.psd"), SmallPsd()));
-    m_list->AppendPath(Write(*m_dir, QStringLiteral("b.psd"), SmallPsd()));
+    m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("a.psd"), SmallPsd()));
+    m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("b.psd"), SmallPsd()));
     ConversionRun run(*m_window, *m_list);
     run.Run();
-    const QByteArray a = Digest(m_dir->filePath(QStringLiteral("a.jpg")));
+    const QByteArray a = FileDigest(m_dir->filePath(QStringLiteral("a.jpg")));
     QVERIFY(!a.isEmpty());
 
     const RunReport second = run.Run();
-    QCOMPARE(Digest(m_dir->filePath(QStringLiteral("a.jpg"))), a);
+    QCOMPARE(FileDigest(m_dir->filePath(QStringLiteral("a.jpg"))), a);
     QCOMPARE(second.FailedCount(), 2);
     QVERIFY(m_window->messages.value(1).contains(QLatin1String("b.psd: already exists")));
     QCOMPARE(Outputs(*m_dir).size(), 4);
@@ -205,7 +179,7 @@ void TestConversionRun::goneFolderAndRelativePath()
 {
     m_list->AppendPath(m_dir->filePath(QStringLiteral("gone/x.psd")));
     m_list->AppendPath(QStringLiteral("relative.psd"));
-    m_list->AppendPath(Write(*m_dir, QStringLiteral("ok.psd"), SmallPsd()));
+    m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("ok.psd"), SmallPsd()));
     ConversionRun run(*m_window, *m_list);
     const RunReport report = run.Run();
 
@@ -219,11 +193,11 @@ void TestConversionRun::goneFolderAndRelativePath()
 void TestConversionRun::crashingWorkerFailsEachEntryOnly()
 {
     // A worker that dies on every file, as DevIL does on some damaged ones.
-    const QString fake = Write(*m_dir, QStringLiteral("crasher.sh"),
-                               "#!/bin/sh\nhead -c 1 >/dev/null\nkill -SEGV $$\n");
+    const QString fake = WriteFile(*m_dir, QStringLiteral("crasher.sh"),
+                                   "#!/bin/sh\nhead -c 1 >/dev/null\nkill -SEGV $$\n");
     QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     for (int i = 0; i < 3; ++i)
-        m_list->AppendPath(Write(*m_dir, QStringLiteral("f%1.psd").arg(i), SmallPsd()));
+        m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("f%1.psd").arg(i), SmallPsd()));
 
     ConversionRun run(*m_window, *m_list);
     run.SetWorkerProgram(fake);
@@ -239,16 +213,17 @@ void TestConversionRun::crashingWorkerFailsEachEntryOnly()
 void TestConversionRun::stopEndsAfterEntryInHand()
 {
     for (int i = 0; i < 4; ++i)
-        m_list->AppendPath(Write(*m_dir, QStringLiteral("s%1.psd").arg(i), SmallPsd()));
+        m_list->AppendPath(WriteFile(*m_dir, QStringLiteral("s%1.psd").arg(i), SmallPsd()));
     ConversionRun run(*m_window, *m_list);
-    // A close request arrives while the first entry is in hand.
+    run.SetWorkerCount(2);
+    // A close request arrives while the first two entries are in hand.
     QTimer::singleShot(0, &run, [&run] { run.RequestStop(); });
     const RunReport report = run.Run();
 
     QVERIFY(report.stopped);
     QVERIFY(m_window->messages.isEmpty());
-    QCOMPARE(m_window->progress, (QVector<float>{25.0f, 0.0f}));
-    QCOMPARE(Outputs(*m_dir).filter(QStringLiteral(".jpg")), QStringList{"s0.jpg"});
+    QCOMPARE(m_window->progress, (QVector<float>{25.0f, 50.0f, 0.0f}));
+    QCOMPARE(Outputs(*m_dir).filter(QStringLiteral(".jpg")), (QStringList{"s0.jpg", "s1.jpg"}));
 }
 
 void TestConversionRun::closingMessage_data()

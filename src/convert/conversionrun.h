@@ -43,7 +43,7 @@ public:
     // Ends the pass after the entries in hand, with no closing message.
     void RequestStop() { m_stopRequested = true; }
 
-    // How many workers convert at once.
+    // How many workers convert at once; by default one per usable core.
     void SetWorkerCount(int count) { m_workerCount = std::max(1, count); }
     void SetWorkerProgram(const QString &program) { m_workerProgram = program; }
 
@@ -53,7 +53,7 @@ private:
     RunWindow &m_window;
     const FileList &m_list;
     QString m_workerProgram;
-    int m_workerCount = 1;
+    int m_workerCount;
     bool m_running = false;
     bool m_stopRequested = false;
 };

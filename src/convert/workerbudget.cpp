@@ -1,0 +1,48 @@
+#include "workerbudget.h"
+
+#include "psdheader.h"
+
+#include <QFile>
+
+#include <sched.h>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr int MaxWorkers = 8;
+// A decoder holds the decoded image, a copy converted for the JPEG writer, and its own
+// working copies on top.
+constexpr qint64 WorkingCopies = 3;
+
+} // namespace
+
+int UsableCores()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    const int cores = sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) : 1;
+    return std::clamp(cores, 1, MaxWorkers);
+}
+
+qint64 MemoryBudgetBytes()
+{
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (meminfo.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : meminfo.readAll().split('\n')) {
+            if (line.startsWith("MemAvailable:"))
+                return line.mid(13).trimmed().split(' ').first().toLongLong() * 1024 / 2;
+        }
+    }
+    return qint64(1) << 30; // no figure to go by: assume a modest machine
+}
+
+qint64 MemoryEstimateOf(const QString &path)
+{
+    const auto header = ReadPsdHeader(QFile::encodeName(path).toStdString());
+    if (!header)
+        return 0;
+    const auto decoded = DecodedSizeEstimate(*header);
+    return qint64(std::min<std::uint64_t>(decoded, std::uint64_t(1) << 40)) * WorkingCopies;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QTemporaryDir;
+
+// Small helpers shared by the tests that convert files.
+
+// A small, valid 8-bit RGB PSD whose pixels differ across the picture.
+QByteArray SmallPsd(int width = 8, int height = 6);
+// Writes bytes to a file in dir; returns its path, or "" when writing failed.
+QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+// A file's SHA-256, or "" when it cannot be read.
+QByteArray FileDigest(const QString &path);
