@@ -167,8 +167,9 @@ QByteArray PsdWriter::ResourceNameLengthFF()
 {
     QByteArray resources("8BIM");
     PutBig(resources, 1005, 2);
-    resources += char(0xFF); // a 255-byte name in a 12-byte section
-    resources += QByteArray(5, '\0');
+    resources += char(0xFF); // the longest name, already of even length with its length byte
+    resources += QByteArray(255, 'n');
+    PutBig(resources, 0xFFFFFFF0, 4); // and a data size that runs far past the section
     QByteArray out = Header(1, 3, 8, 8, 8, Rgb);
     PutBig(out, 0, 4);
     PutBig(out, resources.size(), 4);

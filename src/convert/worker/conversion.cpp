@@ -1,0 +1,75 @@
+#include "conversion.h"
+
+#include "devilconversion.h"
+#include "placement.h"
+#include "psdheader.h"
+#include "scratchfile.h"
+#include "tempname.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool HasNul(const std::string &path)
+{
+    return path.find('\0') != std::string::npos;
+}
+
+// Whatever stands at the target, even a dangling link, stays as it is; and nothing is written
+// relative to wherever the worker happens to run.
+std::optional<wire::Response> CheckTarget(const std::string &target)
+{
+    if (target.empty() || target[0] != '/' || HasNul(target))
+        return wire::Response{wire::Status::Unwritable, "not an absolute file path"};
+    struct stat status = {};
+    if (lstat(target.c_str(), &status) == 0)
+        return wire::Response{wire::Status::AlreadyExists, {}};
+    if (errno != ENOENT)
+        return wire::Response{wire::Status::Unwritable, std::strerror(errno)};
+    return std::nullopt;
+}
+
+// A pipe or a device could keep a decoder waiting or reading forever.
+std::optional<wire::Response> CheckSource(const std::string &source)
+{
+    if (source.empty() || HasNul(source))
+        return wire::Response{wire::Status::Unreadable, "not a file path"};
+    struct stat status = {};
+    if (stat(source.c_str(), &status) != 0)
+        return wire::Response{wire::Status::Unreadable, std::strerror(errno)};
+    if (!S_ISREG(status.st_mode))
+        return wire::Response{wire::Status::Unreadable, "not a regular file"};
+    const std::optional<PsdHeader> header = ReadPsdHeader(source);
+    if (header && IsTooLargeToDecode(*header))
+        return wire::Response{wire::Status::TooLarge, std::to_string(header->width) + " x " +
+                                                          std::to_string(header->height) +
+                                                          " pixels"};
+    return std::nullopt;
+}
+
+} // namespace
+
+wire::Response Convert(const wire::Request &request)
+{
+    if (std::optional<wire::Response> refusal = CheckTarget(request.target))
+        return *refusal;
+    if (std::optional<wire::Response> refusal = CheckSource(request.source))
+        return *refusal;
+
+    const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
+    if (!scratch.IsHeld())
+        return {wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
+    const wire::Response converted = ConvertWithDevil(request.source, scratch.Path());
+    if (converted.status != wire::Status::Ok)
+        return converted;
+    if (!IsCompleteJpeg(scratch.Path()))
+        return {wire::Status::Unwritable, "incomplete JPEG file"};
+    const wire::Response placed = MoveWithoutReplacing(scratch.Path(), request.target);
+    if (placed.status != wire::Status::Ok)
+        return placed;
+    return converted;
+}

@@ -1,0 +1,69 @@
+#include "devilconversion.h"
+
+#include <IL/il.h>
+
+#include <cstdio>
+
+namespace
+{
+
+// Errors of an earlier file must not be taken for this one's.
+void DrainErrors()
+{
+    while (ilGetError() != IL_NO_ERROR) {
+    }
+}
+
+std::string DescribeError(ILenum error)
+{
+    switch (error) {
+    case IL_COULD_NOT_OPEN_FILE:
+        return "could not open the file";
+    case IL_INVALID_EXTENSION:
+        return "unknown file type";
+    case IL_INVALID_FILE_HEADER:
+    case IL_ILLEGAL_FILE_VALUE:
+    case IL_INVALID_VALUE:
+        return "damaged file";
+    case IL_FORMAT_NOT_SUPPORTED:
+        return "format not supported";
+    case IL_OUT_OF_MEMORY:
+        return "out of memory";
+    case IL_FILE_READ_ERROR: // the same code serves writes
+        return "read or write error";
+    case IL_LIB_JPEG_ERROR:
+        return "JPEG encoder error";
+    }
+    char code[32];
+    std::snprintf(code, sizeof code, "DevIL error 0x%04X", unsigned(error));
+    return code;
+}
+
+wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath)
+{
+    DrainErrors();
+    if (!ilLoadImage(source.c_str())) {
+        const ILenum error = ilGetError();
+        return {wire::Status::Unreadable, DescribeError(error)};
+    }
+    DrainErrors();
+    const bool saved = ilSaveImage(jpegPath.c_str());
+    // A full disk shows only here: the save itself claims success.
+    const ILenum error = ilGetError();
+    if (!saved || error != IL_NO_ERROR)
+        return {wire::Status::Unwritable, DescribeError(error)};
+    return {wire::Status::Ok, "devil"};
+}
+
+} // namespace
+
+wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath)
+{
+    ilInit();
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    const wire::Response response = LoadAndSave(source, jpegPath);
+    ilDeleteImages(1, &name);
+    return response;
+}
