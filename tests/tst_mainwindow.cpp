@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
 #include <QtTest>
 
@@ -380,7 +381,8 @@ void TestMainWindow::closeDuringRunStopsThenCloses()
     QTemporaryDir dir;
     QImage image(64, 64, QImage::Format_RGB32);
     image.fill(Qt::darkYellow);
-    const int count = 6;
+    // More entries than the run has workers, so some are never handed out.
+    const int count = QThread::idealThreadCount() + 2;
     RecordedWindow window;
     for (int i = 0; i < count; ++i) {
         const QString source = dir.filePath(QStringLiteral("f%1.psd").arg(i));
