@@ -39,6 +39,7 @@ private slots:
     void secondRunLeavesFirstOutputs();
     void goneFolderAndRelativePath();
     void crashingWorkerFailsEachEntryOnly();
+    void crashMidSaveLeavesNoTemporaryFile();
     void stopEndsAfterEntryInHand();
     void closingMessage_data();
     void closingMessage();
@@ -208,6 +209,23 @@ void TestConversionRun::crashingWorkerFailsEachEntryOnly()
         QCOMPARE(entry.status, wire::Status::DecoderStopped);
     QVERIFY(
         m_window->messages.value(0).endsWith(QLatin1String("damaged file stopped the decoder")));
+}
+
+void TestConversionRun::crashMidSaveLeavesNoTemporaryFile()
+{
+    // Dies with its temporary JPEG half written, as a worker killed mid-save would.
+    const QString source = WriteFile(*m_dir, QStringLiteral("half.psd"), SmallPsd());
+    const QByteArray script = "#!/bin/sh\nhead -c 1 >/dev/null\necho partial > '" +
+                              QFile::encodeName(m_dir->path()) +
+                              "/.half.jpg.quillmere-'$$'.jpg'\nkill -KILL $$\n";
+    const QString fake = WriteFile(*m_dir, QStringLiteral("dies.sh"), script);
+    QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    m_list->AppendPath(source);
+
+    ConversionRun run(*m_window, *m_list);
+    run.SetWorkerProgram(fake);
+    QCOMPARE(run.Run().entries.value(0).status, wire::Status::DecoderStopped);
+    QCOMPARE(Outputs(*m_dir), (QStringList{"dies.sh", "half.psd"}));
 }
 
 void TestConversionRun::stopEndsAfterEntryInHand()

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -101,9 +103,10 @@ void WorkerClient::OnProcessEnded()
         return;
     // It may have died halfway through a save: take its temporary file away with it.
     if (!m_target.isEmpty() && m_pid > 0) {
+        // By its bytes: a name that is not UTF-8 would not survive a trip through QString.
         const std::string temp =
-            TemporaryTargetFor(QFile::encodeName(m_target).toStdString(), long(m_pid));
-        QFile::remove(QFile::decodeName(QByteArray::fromStdString(temp)));
+            TemporaryTargetFor(QFile::encodeName(m_target).toStdString(), m_pid);
+        ::unlink(temp.c_str());
     }
     Finish(Stopped(m_timedOut ? "took too long" : "the converter stopped"));
 }
