@@ -1,7 +1,9 @@
 #include "wireformat.h"
 
-namespace wire {
-namespace {
+namespace wire
+{
+namespace
+{
 
 constexpr char RequestTag = 'C';
 // No path or detail is anywhere near this long; a larger length means the stream is broken.
