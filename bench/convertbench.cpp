@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -41,12 +42,14 @@ bool ParseOptions(QStringList args, Options &options)
     return true;
 }
 
+// The app lists full paths, and the run writes nothing relative to the current folder.
 QStringList SourcesIn(const QString &dir)
 {
-    QStringList files = QDir(dir).entryList({QStringLiteral("*.psd"), QStringLiteral("*.psb")},
-                                            QDir::Files, QDir::Name);
+    const QDir folder(dir);
+    QStringList files = folder.entryList({QStringLiteral("*.psd"), QStringLiteral("*.psb")},
+                                         QDir::Files, QDir::Name);
     for (QString &file : files)
-        file = dir + QLatin1Char('/') + file;
+        file = folder.absoluteFilePath(file);
     return files;
 }
 
@@ -118,9 +121,10 @@ int RunConvertBench(const QStringList &args)
 
     for (const EntryResult &entry : report.entries) {
         const bool ok = entry.status == wire::Status::Ok;
+        const QString shown = options.dir + QLatin1Char('/') + QFileInfo(entry.source).fileName();
         std::printf("%s\t%s\t%s\n", ok ? "ok" : "failed",
                     ok ? "" : qPrintable(ReasonText(entry.status)),
-                    QFile::encodeName(entry.source).constData());
+                    QFile::encodeName(shown).constData());
     }
     const double mpix = Megapixels(files);
     const int failed = report.FailedCount();

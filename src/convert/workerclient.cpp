@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 #include <unistd.h>
 
@@ -54,6 +55,7 @@ int WorkerClient::TimeLimitMs(qint64 sourceBytes)
 void WorkerClient::Convert(const QString &source, const QString &target)
 {
     Q_ASSERT(!m_busy);
+    const QScopedValueRollback<bool> converting(m_converting, true);
     m_busy = true;
     m_timedOut = false;
     m_target = target;
@@ -63,6 +65,9 @@ void WorkerClient::Convert(const QString &source, const QString &target)
                                 QFile::encodeName(target).toStdString()};
     const std::string bytes = wire::EncodeRequest(request);
     m_process.write(bytes.data(), qint64(bytes.size()));
+    // Into the pipe now rather than on a later turn of the event loop: with small files the
+    // worker would otherwise wait on us.
+    m_process.waitForBytesWritten(0);
     m_timer.start(TimeLimitMs(QFileInfo(source).size()));
 }
 
@@ -123,7 +128,11 @@ void WorkerClient::Finish(wire::Response response)
         return;
     m_busy = false;
     m_timer.stop();
-    // Queued, so whoever handed out the entry never sees its result re-enter it.
-    QMetaObject::invokeMethod(
-        this, [this, response] { emit Finished(response); }, Qt::QueuedConnection);
+    // From inside Convert (a worker that cannot start) it is queued, so whoever hands out
+    // entries never sees a result re-enter the call that handed it out.
+    if (m_converting)
+        QMetaObject::invokeMethod(
+            this, [this, response] { emit Finished(response); }, Qt::QueuedConnection);
+    else
+        emit Finished(response);
 }

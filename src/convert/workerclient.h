@@ -42,4 +42,5 @@ private:
     qint64 m_pid = 0;
     bool m_busy = false;
     bool m_timedOut = false;
+    bool m_converting = false;
 };
