@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "filelistview.h"
 #include "pathrules.h"
 #include "pointerimage.h"
 #include "pushcheck.h"
@@ -10,7 +11,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
-#include <QTreeView>
 
 namespace
 {
@@ -44,7 +44,9 @@ void MakeWhite(QWidget *widget, std::initializer_list<QPalette::ColorRole> roles
 } // namespace
 
 Form1::Form1(const WindowHooks &hooks, QWidget *parent)
-    : QWidget(parent), m_hooks(hooks), m_run(*this, m_list), m_pointer(*this)
+    : QWidget(parent), m_hooks(hooks), m_run(*this, m_list), m_pointer(*this),
+      m_intakeHost(*this, m_hooks, m_pointer), m_dialogIntake(m_list, m_intakeHost),
+      m_folderIntake(m_list, m_intakeHost)
 {
     BuildControls();
     WatchPointer();
@@ -67,22 +69,9 @@ void Form1::BuildControls()
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setGeometry(TwipsRect(-720, 2640, 615, 495));
 
-    m_listView1 = new QTreeView(this);
+    m_listView1 = new FileListView(m_list, m_hooks.programFolder, this);
     m_listView1->setObjectName(QStringLiteral("ListView1"));
     m_listView1->setGeometry(TwipsRect(120, 120, 6375, 1815));
-    m_listView1->setModel(&m_list);
-    QItemSelectionModel *viewsOwnSelection = m_listView1->selectionModel();
-    m_listView1->setSelectionModel(m_list.selectionModel());
-    delete viewsOwnSelection;
-    m_listView1->setRootIsDecorated(false);
-    m_listView1->setUniformRowHeights(true);
-    m_listView1->setItemsExpandable(false);
-    m_listView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Long paths are cut at the column's edge; widening the column scrolls sideways.
-    m_listView1->setTextElideMode(Qt::ElideNone);
-    m_listView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_listView1->header()->setStretchLastSection(false);
     m_listView1->setFont(ArialBold(9));
     m_listView1->setToolTip(
         QStringLiteral("Drag and drop files here. Double-click item to remove it. Move bar to "
@@ -95,16 +84,10 @@ void Form1::BuildControls()
                   QStringLiteral("Add All File(s) In Folder"), TwipsRect(2280, 2040, 2055, 1095));
     m_check2 = AddButton("Check2", QStringLiteral("convert"), QStringLiteral("Convert to JPG"),
                          TwipsRect(4440, 2040, 2055, 1095));
-    connect(m_check1, &QAbstractButton::toggled, this, [this] {
-        if (m_check1->TakePress())
-            emit AddFilesPressed();
-    });
-    connect(m_check3, &QAbstractButton::toggled, this, [this] {
-        if (m_check3->TakePress())
-            emit AddFolderPressed();
-    });
+    connect(m_check1, &QAbstractButton::toggled, this, &Form1::Check1_Click);
     // The run takes the press itself, through the window's convert button state.
     connect(m_check2, &QAbstractButton::toggled, this, &Form1::Check2_Click);
+    connect(m_check3, &QAbstractButton::toggled, this, &Form1::Check3_Click);
 
     m_progressBar1 = new QProgressBar(this);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -162,10 +145,36 @@ void Form1::Form_Load()
     MakeWhite(m_progressBar1, {QPalette::Base, QPalette::Window});
 }
 
+void Form1::Check1_Click()
+{
+    if (m_check1->TakePress())
+        m_dialogIntake.Run();
+}
+
 void Form1::Check2_Click()
 {
     m_run.OnConvertClicked();
-    if (m_closeAfterRun && !m_run.IsRunning())
+    CloseIfAsked();
+}
+
+void Form1::Check3_Click()
+{
+    if (!m_check3->TakePress())
+        return;
+    ++m_scans;
+    m_folderIntake.Run();
+    --m_scans;
+    CloseIfAsked();
+}
+
+bool Form1::IsWorking() const
+{
+    return m_run.IsRunning() || m_scans > 0;
+}
+
+void Form1::CloseIfAsked()
+{
+    if (m_closeAsked && !IsWorking())
         close();
 }
 
@@ -196,13 +205,15 @@ void Form1::ShowMessage(const QString &text)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (!m_run.IsRunning()) {
+    if (!IsWorking()) {
         event->accept();
         return;
     }
-    // The run ends after the entries in hand; the window goes once it has returned.
+    // A run ends after the entries in hand and a scan at its next yield; both still use the
+    // window until they return, so it goes then.
     m_run.RequestStop();
-    m_closeAfterRun = true;
+    m_intakeHost.StopScans();
+    m_closeAsked = true;
     event->ignore();
 }
 

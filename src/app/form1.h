@@ -1,17 +1,20 @@
 #pragma once
 
 #include "conversionrun.h"
+#include "dialogintake.h"
 #include "filelist.h"
+#include "folderintake.h"
 #include "runwindow.h"
 #include "windowhooks.h"
+#include "windowintakehost.h"
 #include "windowpointer.h"
 
 #include <QWidget>
 
+class FileListView;
 class PushCheck;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
 
 // Opened on one start in a hundred.
 inline constexpr char HomePageAddress[] = "https://quillmere.example.org/";
@@ -34,11 +37,6 @@ public:
     void SetProgressValue(float value) override;
     void ShowMessage(const QString &text) override;
 
-signals:
-    // A press of "Add PSD File(s)" or "Add All File(s) In Folder", once the button is up again.
-    void AddFilesPressed();
-    void AddFolderPressed();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -50,17 +48,27 @@ private:
                          const QRect &place);
     void WatchPointer();
     void Form_Load();
+    void Check1_Click();
     void Check2_Click();
+    void Check3_Click();
+    bool IsWorking() const;
+    void CloseIfAsked();
 
     WindowHooks m_hooks;
     FileList m_list;
     ConversionRun m_run;
     WindowPointer m_pointer;
+    WindowIntakeHost m_intakeHost;
+    DialogIntake m_dialogIntake;
+    FolderIntake m_folderIntake;
+    // Scans in hand, nested ones included: a scan yields, and another may start meanwhile.
+    int m_scans = 0;
     QPushButton *m_command1 = nullptr;
-    QTreeView *m_listView1 = nullptr;
+    FileListView *m_listView1 = nullptr;
     PushCheck *m_check1 = nullptr;
     PushCheck *m_check2 = nullptr;
     PushCheck *m_check3 = nullptr;
     QProgressBar *m_progressBar1 = nullptr;
-    bool m_closeAfterRun = false;
+    // A close that came while work was going on; the window goes once the work has returned.
+    bool m_closeAsked = false;
 };

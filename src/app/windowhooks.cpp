@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTime>
@@ -26,6 +28,23 @@ void ShowMessageBox(QWidget *window, const QString &text)
     box.exec();
 }
 
+QStringList ChooseFilesInDialog(QWidget *window, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(window, title, QString(), filter);
+}
+
+QString AskInPrompt(QWidget *window, const QString &prompt, const QString &title,
+                    const QString &defaultAnswer)
+{
+    // A cancelled prompt gives a null text, which is the empty answer.
+    return QInputDialog::getText(window, title, prompt, QLineEdit::Normal, defaultAnswer);
+}
+
+QString ChooseFolderInDialog(QWidget *window, const QString &prompt)
+{
+    return QFileDialog::getExistingDirectory(window, prompt);
+}
+
 } // namespace
 
 WindowHooks WindowHooks::Desktop()
@@ -34,6 +53,9 @@ WindowHooks WindowHooks::Desktop()
         DrawSeededByTimeOfDay,
         [](const QUrl &address) { QDesktopServices::openUrl(address); },
         ShowMessageBox,
+        ChooseFilesInDialog,
+        AskInPrompt,
+        ChooseFolderInDialog,
         QCoreApplication::applicationDirPath(),
     };
 }

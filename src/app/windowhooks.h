@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -16,6 +17,15 @@ struct WindowHooks {
     std::function<void(const QUrl &)> openUrl;
     // A modal message over the window, OK only; returns when it is closed.
     std::function<void(QWidget *window, const QString &text)> showMessage;
+    // The multi-select file-open dialog: full paths in its order, none on cancel.
+    std::function<QStringList(QWidget *window, const QString &title, const QString &filter)>
+        chooseFiles;
+    // The text prompt: the answer as typed, "" on cancel.
+    std::function<QString(QWidget *window, const QString &prompt, const QString &title,
+                          const QString &defaultAnswer)>
+        askText;
+    // The folder chooser, titled with the prompt: a folder, "" on cancel.
+    std::function<QString(QWidget *window, const QString &prompt)> chooseFolder;
     // Where the program's pointer files lie.
     QString programFolder;
 

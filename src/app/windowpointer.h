@@ -8,7 +8,7 @@
 
 class QWidget;
 
-// The window's pointer by the program's shape codes. Its controls show it unless they have a
+// A widget's pointer by the program's shape codes. Its children show it unless they have a
 // pointer of their own. The busy shape belongs to the operation that set it: no hover takes it
 // away.
 class WindowPointer

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "dropintake.h"
+#include "windowpointer.h"
+
+#include <QPersistentModelIndex>
+#include <QTreeView>
+
+class FileList;
+
+// The list as the user edits it: pressing on an entry and moving drags its path along the list
+// by exchanging texts with each entry passed, a double-click removes the selected entry, and
+// files dropped from the desktop are appended until the first click on an entry.
+class FileListView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    // The drag pointer is read from "drag.ico" in programFolder.
+    FileListView(FileList &list, const QString &programFolder, QWidget *parent = nullptr);
+
+    PointerShape CurrentPointerShape() const { return m_pointer.Shape(); }
+    bool AcceptsFileDrops() const { return m_dropIntake.IsOn(); }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void ItemClick();
+    void ExchangeWithHoverItem(const QPoint &point);
+    void FollowDrag(int hoverPosition, int pointerY);
+    bool TakesDrop(const QDropEvent *event) const;
+    void AnswerDrag(QDropEvent *event);
+
+    FileList &m_list;
+    DropIntake m_dropIntake;
+    WindowPointer m_pointer;
+    QString m_dragPointerPath;
+    // An entry reference dies with its row, so a removed entry is never dragged.
+    QPersistentModelIndex m_draggedItem;
+    // Set only within one motion step.
+    QPersistentModelIndex m_hoverItem;
+    bool m_listButtonDown = false;
+};
