@@ -67,6 +67,7 @@ private slots:
     void addFolderScansATree_data();
     void addFolderScansATree();
     void closeDuringAScanEndsItAndTheProgram();
+    void conversionDuringAScanLeavesItBusy();
 };
 
 void TestIntakeWiring::addFilesAppendsTheDialogsChoice_data()
@@ -226,6 +227,30 @@ void TestIntakeWiring::closeDuringAScanEndsItAndTheProgram()
     QVERIFY(!window.form->isVisible());
     QCOMPARE(window.form->List().Count(), 0);
     QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
+}
+
+void TestIntakeWiring::conversionDuringAScanLeavesItBusy()
+{
+    QTemporaryDir root;
+    MakeTree(root, {"a.psd", "B/b.psd"});
+    RecordedWindow window;
+    window.typedText = "psd";
+    window.chosenFolder = root.path();
+    window.form->List().AppendPath(root.filePath("missing.psd"));
+    window.Show();
+    // The user converts while the walk yields; the run ends first, the scan after it.
+    PointerShape afterRun = PointerShape::Default;
+    QTimer::singleShot(0, window.form.get(), [&] {
+        window.Press("Check2");
+        afterRun = window.form->CurrentPointerShape();
+    });
+    window.Press("Check3");
+
+    QCOMPARE(window.messages.size(), 1);
+    QCOMPARE(afterRun, PointerShape::Busy);
+    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(window.form->List().Count(), 3);
 }
 
 QTEST_MAIN(TestIntakeWiring)

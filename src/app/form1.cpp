@@ -190,7 +190,18 @@ void Form1::SetConvertButtonState(int state)
 
 void Form1::SetPointerShape(PointerShape shape)
 {
-    m_pointer.Set(shape);
+    // The run asks for busy at every entry and for the default once at its end.
+    const bool busy = shape == PointerShape::Busy;
+    if (busy == m_runHoldsBusy) {
+        if (!busy)
+            m_pointer.Set(shape);
+        return;
+    }
+    m_runHoldsBusy = busy;
+    if (busy)
+        m_pointer.HoldBusy();
+    else
+        m_pointer.ReleaseBusy();
 }
 
 void Form1::SetProgressValue(float value)

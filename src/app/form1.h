@@ -58,6 +58,7 @@ private:
     FileList m_list;
     ConversionRun m_run;
     WindowPointer m_pointer;
+    bool m_runHoldsBusy = false;
     WindowIntakeHost m_intakeHost;
     DialogIntake m_dialogIntake;
     FolderIntake m_folderIntake;

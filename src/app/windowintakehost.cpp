@@ -26,5 +26,8 @@ QString WindowIntakeHost::ChooseFolder(const QString &prompt)
 
 void WindowIntakeHost::SetBusy(bool busy)
 {
-    m_pointer.Set(busy ? PointerShape::Busy : PointerShape::Default);
+    if (busy)
+        m_pointer.HoldBusy();
+    else
+        m_pointer.ReleaseBusy();
 }

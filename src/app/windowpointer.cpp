@@ -1,5 +1,6 @@
 #include "windowpointer.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 WindowPointer::WindowPointer(QWidget &window) : m_window(window) {}
@@ -29,6 +30,22 @@ void WindowPointer::Set(PointerShape shape)
         break;
     }
     m_window.unsetCursor();
+}
+
+void WindowPointer::HoldBusy()
+{
+    // Over the list too, whose own pointer would otherwise hide the window's.
+    if (m_busyHolds++ == 0)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    Set(PointerShape::Busy);
+}
+
+void WindowPointer::ReleaseBusy()
+{
+    if (m_busyHolds == 0 || --m_busyHolds > 0)
+        return;
+    QGuiApplication::restoreOverrideCursor();
+    Set(PointerShape::Default);
 }
 
 void WindowPointer::Hover(PointerShape shape)

@@ -19,6 +19,11 @@ public:
     // The custom shape's image; without one the custom shape shows the default pointer.
     void SetCustomImage(const std::optional<QCursor> &image);
     void Set(PointerShape shape);
+    // A long operation holds the busy shape over the whole program until it lets go. Holds
+    // nest, since a conversion can start inside a folder scan's yield: the pointer stays busy
+    // until the last one ends.
+    void HoldBusy();
+    void ReleaseBusy();
     // What the mouse over a part of the window asks for, unless busy.
     void Hover(PointerShape shape);
     PointerShape Shape() const { return m_shape; }
@@ -27,4 +32,5 @@ private:
     QWidget &m_window;
     PointerShape m_shape = PointerShape::Default;
     std::optional<QCursor> m_customImage;
+    int m_busyHolds = 0;
 };
