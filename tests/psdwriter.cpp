@@ -93,6 +93,38 @@ PsdWriter &PsdWriter::SetLargeFormat(bool psb)
     return *this;
 }
 
+PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
+{
+    m_resources += "8BIM";
+    PutBig(m_resources, id, 2);
+    PutBig(m_resources, 0, 2); // an empty name, padded to even length
+    PutBig(m_resources, data.size(), 4);
+    m_resources += data;
+    if (data.size() % 2 != 0)
+        m_resources += '\0';
+    return *this;
+}
+
+PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
+{
+    m_layer = std::move(samples);
+    m_mergedTransparency = mergedTransparency;
+    return *this;
+}
+
+QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
+{
+    QByteArray out;
+    PutBig(out, 1, 4);
+    out += char(realComposite ? 1 : 0);
+    PutBig(out, writer.size(), 4);
+    for (const QChar unit : writer)
+        PutBig(out, unit.unicode(), 2);
+    PutBig(out, 0, 4); // the reader's name, empty
+    PutBig(out, 1, 4); // the file version
+    return out;
+}
+
 QByteArray PsdWriter::Header(int version, int channels, quint32 height, quint32 width, int depth,
                              int colorMode)
 {
@@ -107,11 +139,11 @@ QByteArray PsdWriter::Header(int version, int channels, quint32 height, quint32 
     return out;
 }
 
-QByteArray PsdWriter::ChannelRow(int channel, int y) const
+QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y) const
 {
     QByteArray row;
     for (int x = 0; x < m_width; ++x) {
-        const quint16 sample = m_samples(x, y, channel);
+        const quint16 sample = samples(x, y, channel);
         PutBig(row, m_depth == 16 ? sample : sample >> 8, m_depth / 8);
     }
     return row;
@@ -123,7 +155,7 @@ QByteArray PsdWriter::ImageData() const
     QByteArray rows;
     for (int channel = 0; channel < ChannelCount(); ++channel) {
         for (int y = 0; y < m_height; ++y) {
-            const QByteArray row = ChannelRow(channel, y);
+            const QByteArray row = ChannelRow(m_samples, channel, y);
             if (m_compression == Raw) {
                 rows += row;
                 continue;
@@ -138,10 +170,68 @@ QByteArray PsdWriter::ImageData() const
     return out + counts + rows;
 }
 
+QByteArray PsdWriter::Resources() const
+{
+    QByteArray out;
+    PutBig(out, m_resources.size(), 4);
+    return out + m_resources;
+}
+
+// A record naming the layer's bounds and channels, then the channels' raw data.
+QByteArray PsdWriter::LayerInfo() const
+{
+    const int lengthBytes = m_psb ? 8 : 4;
+    const int channels = ColourChannels() + 1;
+    QByteArray record;
+    for (const int edge : {0, 0, m_height, m_width}) // top, left, bottom, right
+        PutBig(record, edge, 4);
+    PutBig(record, channels, 2);
+    QByteArray data;
+    for (int channel = 0; channel < channels; ++channel) {
+        // The transparency channel's id is -1.
+        PutBig(record, channel < ColourChannels() ? channel : 0xFFFF, 2);
+        QByteArray channelData;
+        PutBig(channelData, Raw, 2);
+        for (int y = 0; y < m_height; ++y)
+            channelData += ChannelRow(m_layer, channel, y);
+        PutBig(record, channelData.size(), lengthBytes);
+        data += channelData;
+    }
+    record += "8BIMnorm";
+    record += QByteArray("\xFF\0\0\0", 4); // opacity, clipping, flags, filler
+    // No mask, no blending ranges, an empty name padded to four bytes.
+    PutBig(record, 12, 4);
+    record += QByteArray(12, '\0');
+
+    QByteArray out;
+    PutBig(out, quint16(m_mergedTransparency ? -1 : 1), 2);
+    out += record + data;
+    if (out.size() % 2 != 0)
+        out += '\0';
+    return out;
+}
+
+QByteArray PsdWriter::LayerSection() const
+{
+    const int lengthBytes = m_psb ? 8 : 4;
+    QByteArray section;
+    if (m_layer) {
+        const QByteArray info = LayerInfo();
+        PutBig(section, info.size(), lengthBytes);
+        section += info;
+        PutBig(section, 0, 4); // no global layer mask
+    }
+    QByteArray out;
+    PutBig(out, section.size(), lengthBytes);
+    return out + section;
+}
+
 QByteArray PsdWriter::Bytes() const
 {
+    QByteArray colourModeData;
+    PutBig(colourModeData, 0, 4);
     return Header(m_psb ? 2 : 1, ChannelCount(), m_height, m_width, m_depth, m_mode) +
-           EmptySections(m_psb) + ImageData();
+           colourModeData + Resources() + LayerSection() + ImageData();
 }
 
 bool PsdWriter::WriteTo(const QString &path) const
@@ -177,6 +267,16 @@ QByteArray PsdWriter::ResourceNameLengthFF()
     PutBig(out, 0, 4);
     PutBig(out, Raw, 2);
     return out + QByteArray(3 * 8 * 8, char(0x80));
+}
+
+QByteArray PsdWriter::TooFewChannels(int resourceBytes)
+{
+    const int size = 8;
+    QByteArray bytes = PsdWriter(size, size, Rgb, [](int, int, int) { return quint16(0x8000); })
+                           .AddResource(1000, QByteArray(resourceBytes, '\0'))
+                           .Bytes();
+    bytes[13] = 2; // the channel count's low byte
+    return bytes.left(bytes.size() - size * size);
 }
 
 QByteArray PsdWriter::ClaimsHugeSize(bool psb)

@@ -6,7 +6,8 @@
 
 #include <functional>
 
-// Writes small PSD and PSB files for tests: the merged image only, no layers or resources.
+// Writes small PSD and PSB files for tests: the merged image, and on request image resources and
+// one layer.
 class PsdWriter
 {
 public:
@@ -26,6 +27,15 @@ public:
     PsdWriter &SetDepth(int bits); // 8 or 16
     PsdWriter &SetCompression(Compression compression);
     PsdWriter &SetLargeFormat(bool psb);
+    PsdWriter &AddResource(quint16 id, const QByteArray &data);
+    // One raw layer as large as the picture: the colour channels of these samples, then their
+    // transparency. With mergedTransparency the layer count is negative, which says the merged
+    // image's first extra channel is its transparency.
+    PsdWriter &SetLayer(Samples samples, bool mergedTransparency);
+
+    // The data of resource 1057: who wrote the file, and whether its merged image is the real
+    // composite or a stand-in for it.
+    static QByteArray VersionInfo(const QString &writer, bool realComposite);
 
     QByteArray Bytes() const;
     bool WriteTo(const QString &path) const;
@@ -36,10 +46,17 @@ public:
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
     static QByteArray ClaimsHugeSize(bool psb); // 300,000 x 300,000 pixels, with no data
+    // RGB with two channels: DevIL refuses it only after taking a buffer for the image
+    // resources, which it never frees.
+    static QByteArray TooFewChannels(int resourceBytes);
 
 private:
-    int ChannelCount() const { return int(m_mode == Grayscale ? 1 : m_mode) + m_extraChannels; }
-    QByteArray ChannelRow(int channel, int y) const;
+    int ColourChannels() const { return m_mode == Grayscale ? 1 : int(m_mode); }
+    int ChannelCount() const { return ColourChannels() + m_extraChannels; }
+    QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
+    QByteArray Resources() const;
+    QByteArray LayerSection() const;
+    QByteArray LayerInfo() const;
     QByteArray ImageData() const;
 
     int m_width;
@@ -50,4 +67,7 @@ private:
     int m_depth = 8;
     Compression m_compression = Raw;
     bool m_psb = false;
+    QByteArray m_resources;
+    Samples m_layer;
+    bool m_mergedTransparency = false;
 };

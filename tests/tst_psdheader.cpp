@@ -18,6 +18,10 @@ private slots:
     void notAHeader_data();
     void notAHeader();
     void missingFile();
+    void contents_data();
+    void contents();
+    void damage_data();
+    void damage();
 
 private:
     QString Write(const QByteArray &bytes);
@@ -132,6 +136,115 @@ void TestPsdHeader::missingFile()
 {
     QVERIFY(!ReadPsdHeader(QFile::encodeName(m_dir.filePath("absent.psd")).toStdString()));
     QVERIFY(!ReadPsdHeader(QFile::encodeName(m_dir.path()).toStdString()));
+}
+
+namespace
+{
+
+quint16 Grey(int x, int y, int channel)
+{
+    return quint16((x * 40 + y * 30 + channel * 60) * 256);
+}
+
+PsdWriter Small()
+{
+    return PsdWriter(12, 10, PsdWriter::Rgb, Grey);
+}
+
+PsdContents ContentsOf(const QString &path)
+{
+    const std::string name = QFile::encodeName(path).toStdString();
+    const std::optional<PsdHeader> header = ReadPsdHeader(name);
+    if (header)
+        return ReadPsdContents(name, *header);
+    PsdContents none;
+    none.damage = "no header";
+    return none;
+}
+
+} // namespace
+
+void TestPsdHeader::contents_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("realComposite");
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("mergedTransparency");
+    QTest::addColumn<int>("compression");
+
+    QTest::newRow("nothing but the image") << Small().Bytes() << true << "" << false << 0;
+    QTest::newRow("Photoshop's version info, RLE")
+        << Small()
+               .AddResource(1005, QByteArray(16, '\1'))
+               .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", true))
+               .SetCompression(PsdWriter::Rle)
+               .Bytes()
+        << true << "Adobe Photoshop" << false << 1;
+    QTest::newRow("stand-in composite")
+        << Small().AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false)).Bytes()
+        << false << "Adobe Photoshop" << false << 0;
+    QTest::newRow("non-ASCII writer")
+        << Small().AddResource(1057, PsdWriter::VersionInfo(u"Écrit ☃"_qs, true)).Bytes() << true
+        << "?crit ?" << false << 0;
+    QTest::newRow("positive layer count")
+        << Small().SetExtraChannels(1).SetLayer(Grey, false).Bytes() << true << "" << false << 0;
+    QTest::newRow("negative layer count")
+        << Small().SetExtraChannels(1).SetLayer(Grey, true).Bytes() << true << "" << true << 0;
+    QTest::newRow("PSB, negative layer count")
+        << Small().SetExtraChannels(1).SetLayer(Grey, true).SetLargeFormat(true).Bytes() << true
+        << "" << true << 0;
+}
+
+void TestPsdHeader::contents()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, realComposite);
+    QFETCH(QString, writer);
+    QFETCH(bool, mergedTransparency);
+    QFETCH(int, compression);
+
+    const PsdContents contents = ContentsOf(Write(bytes));
+    QCOMPARE(QString::fromStdString(contents.damage), QString());
+    QCOMPARE(contents.hasRealComposite, realComposite);
+    QCOMPARE(QString::fromStdString(contents.writer), writer);
+    QCOMPARE(contents.mergedTransparency, mergedTransparency);
+    QCOMPARE(contents.compression, compression);
+}
+
+void TestPsdHeader::damage_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("damage");
+
+    constexpr int ResourcesLength = 30; // after the header and the colour mode data's length
+    QByteArray overrun = Small().AddResource(1005, QByteArray(16, '\1')).Bytes();
+    overrun[ResourcesLength + 3] = char(overrun[ResourcesLength + 3] - 2);
+    QByteArray layersPastEnd = Small().SetLayer(Grey, false).Bytes();
+    layersPastEnd[ResourcesLength + 4] = char(0x7F);
+    QByteArray unknownCompression = Small().Bytes();
+    unknownCompression[ResourcesLength + 8 + 1] = 7;
+
+    QTest::newRow("colour mode data past the end")
+        << PsdWriter::Header(1, 3, 10, 12, 8, 3).append(QByteArray(4, char(0x7F)))
+        << "colour mode data cut short";
+    QTest::newRow("resource name length 0xFF")
+        << PsdWriter::ResourceNameLengthFF() << "damaged image resources";
+    QTest::newRow("resource runs past its section") << overrun << "damaged image resources";
+    QTest::newRow("layer section past the end") << layersPastEnd << "damaged layer section";
+    QTest::newRow("unknown compression") << unknownCompression << "unknown image data compression";
+    QTest::newRow("raw data cut short") << Small().Bytes().chopped(1) << "image data cut short";
+    QTest::newRow("RLE data cut short")
+        << Small().SetCompression(PsdWriter::Rle).Bytes().chopped(1) << "image data cut short";
+    QTest::newRow("ends inside the RLE row counts")
+        << PsdWriter::TruncatedInRowCounts() << "image data cut short";
+    QTest::newRow("no image data") << Small().Bytes().left(ResourcesLength + 8) << "no image data";
+}
+
+void TestPsdHeader::damage()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, damage);
+    QCOMPARE(QString::fromStdString(ContentsOf(Write(bytes)).damage), damage);
 }
 
 QTEST_GUILESS_MAIN(TestPsdHeader)

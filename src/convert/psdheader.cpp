@@ -2,18 +2,17 @@
 
 #include <fstream>
 #include <limits>
+#include <vector>
 
 namespace
 {
 
 constexpr std::size_t HeaderBytes = 26;
-constexpr std::uint32_t MaxSidePsd = 30'000;
-constexpr std::uint32_t MaxSidePsb = 300'000;
-constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
+constexpr std::uint16_t VersionInfoResource = 1057;
 
-std::uint32_t BigEndian(const unsigned char *bytes, int count)
+std::uint64_t BigEndian(const unsigned char *bytes, int count)
 {
-    std::uint32_t value = 0;
+    std::uint64_t value = 0;
     for (int i = 0; i < count; ++i)
         value = (value << 8) | bytes[i];
     return value;
@@ -25,6 +24,153 @@ std::uint64_t SaturatingProduct(std::uint64_t a, std::uint64_t b)
     if (__builtin_mul_overflow(a, b, &product))
         return std::numeric_limits<std::uint64_t>::max();
     return product;
+}
+
+// Reads big-endian fields in order and never past the end of the file. After the first
+// failure every read yields 0 and Failed() stays true.
+class SectionReader
+{
+public:
+    explicit SectionReader(const std::string &path) : m_file(path, std::ios::binary | std::ios::ate)
+    {
+        m_size = m_file ? std::uint64_t(m_file.tellg()) : 0;
+        m_failed = !m_file;
+    }
+
+    bool Failed() const { return m_failed; }
+    std::uint64_t Position() const { return m_position; }
+    std::uint64_t Remaining() const { return m_size - m_position; }
+
+    bool Seek(std::uint64_t position)
+    {
+        m_failed = m_failed || position > m_size;
+        if (!m_failed)
+            m_position = position;
+        return !m_failed;
+    }
+    bool Skip(std::uint64_t count)
+    {
+        return Seek(count > Remaining() ? m_size + 1 : m_position + count);
+    }
+
+    std::uint64_t Number(int bytes)
+    {
+        unsigned char buffer[8] = {};
+        return Read(buffer, std::size_t(bytes)) ? BigEndian(buffer, bytes) : 0;
+    }
+    // A section length: four bytes, or eight in a PSB where the format says so.
+    std::uint64_t Length(bool wide) { return Number(wide ? 8 : 4); }
+
+    bool Read(unsigned char *buffer, std::size_t count)
+    {
+        if (m_failed || count > Remaining() || !m_file.seekg(std::streamoff(m_position)) ||
+            !m_file.read(reinterpret_cast<char *>(buffer), std::streamsize(count)))
+            m_failed = true;
+        else
+            m_position += count;
+        return !m_failed;
+    }
+
+private:
+    std::ifstream m_file;
+    std::uint64_t m_size = 0;
+    std::uint64_t m_position = 0;
+    bool m_failed = false;
+};
+
+// Resource 1057: a version, whether the merged image is real, then the writer's name in UTF-16.
+void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &contents)
+{
+    if (size < 9)
+        return;
+    reader.Skip(4);
+    contents.hasRealComposite = reader.Number(1) != 0;
+    const std::uint64_t units = reader.Number(4);
+    if (units > (size - 9) / 2)
+        return;
+    // Enough to tell one writer from another.
+    for (std::uint64_t i = 0; i < std::min<std::uint64_t>(units, 64); ++i) {
+        const auto unit = std::uint16_t(reader.Number(2));
+        contents.writer += unit < 0x80 ? char(unit) : '?';
+    }
+}
+
+// Each resource: a signature, an id, a name padded to even length, a size, data padded to even
+// length. All of it must lie within the section, except that the last pad byte may be missing.
+bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &contents)
+{
+    while (reader.Position() < end) {
+        unsigned char signature[4] = {};
+        if (end - reader.Position() < 12 || !reader.Read(signature, 4))
+            return false;
+        const auto id = std::uint16_t(reader.Number(2));
+        const std::uint64_t nameLength = reader.Number(1);
+        reader.Skip(nameLength + (nameLength % 2 == 0 ? 1 : 0));
+        const std::uint64_t size = reader.Number(4);
+        const std::uint64_t dataStart = reader.Position();
+        if (reader.Failed() || dataStart > end || size > end - dataStart)
+            return false;
+        if (id == VersionInfoResource && BigEndian(signature, 4) == 0x3842494D) // "8BIM"
+            ReadVersionInfo(reader, size, contents);
+        reader.Seek(std::min(end, dataStart + size + size % 2));
+    }
+    return !reader.Failed();
+}
+
+// Of the layer and mask section only the sign of the layer count matters here.
+bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
+{
+    const bool psb = header.version == 2;
+    const std::uint64_t length = reader.Length(psb);
+    if (reader.Failed() || length > reader.Remaining())
+        return false;
+    const std::uint64_t end = reader.Position() + length;
+    if (length >= (psb ? 8u : 4u)) {
+        const std::uint64_t infoLength = reader.Length(psb);
+        if (infoLength > end - reader.Position())
+            return false;
+        if (infoLength >= 2)
+            contents.mergedTransparency = std::int16_t(reader.Number(2)) < 0;
+    }
+    return reader.Seek(end);
+}
+
+// RLE data starts with the byte count of every row of every channel.
+bool RleDataComplete(SectionReader &reader, const PsdHeader &header)
+{
+    const int countBytes = header.version == 2 ? 4 : 2;
+    const std::uint64_t rows = std::uint64_t(header.channels) * header.height;
+    if (rows > reader.Remaining() / std::uint64_t(countBytes))
+        return false;
+    std::uint64_t total = 0;
+    std::vector<unsigned char> chunk(std::size_t(countBytes) * 16384);
+    for (std::uint64_t done = 0; done < rows;) {
+        const std::uint64_t batch = std::min<std::uint64_t>(rows - done, 16384);
+        if (!reader.Read(chunk.data(), std::size_t(batch) * std::size_t(countBytes)))
+            return false;
+        for (std::uint64_t i = 0; i < batch; ++i)
+            total += BigEndian(chunk.data() + i * std::uint64_t(countBytes), countBytes);
+        done += batch;
+    }
+    return total <= reader.Remaining();
+}
+
+std::string CheckImageData(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
+{
+    contents.compression = int(reader.Number(2));
+    if (reader.Failed())
+        return "no image data";
+    if (contents.compression == 0) {
+        const std::uint64_t rowBytes = (std::uint64_t(header.width) * header.depth + 7) / 8;
+        const std::uint64_t size = SaturatingProduct(SaturatingProduct(rowBytes, header.height),
+                                                     std::uint64_t(header.channels));
+        return size <= reader.Remaining() ? "" : "image data cut short";
+    }
+    if (contents.compression == 1)
+        return RleDataComplete(reader, header) ? "" : "image data cut short";
+    if (contents.compression > 3)
+        return "unknown image data compression";
+    return reader.Remaining() > 0 ? "" : "image data cut short";
 }
 
 } // namespace
@@ -43,8 +189,8 @@ std::optional<PsdHeader> ReadPsdHeader(const std::string &path)
         return std::nullopt;
     // Bytes 6 to 11 are reserved.
     header.channels = int(BigEndian(bytes + 12, 2));
-    header.height = BigEndian(bytes + 14, 4);
-    header.width = BigEndian(bytes + 18, 4);
+    header.height = std::uint32_t(BigEndian(bytes + 14, 4));
+    header.width = std::uint32_t(BigEndian(bytes + 18, 4));
     header.depth = int(BigEndian(bytes + 22, 2));
     header.colorMode = int(BigEndian(bytes + 24, 2));
     return header;
@@ -63,4 +209,26 @@ bool IsTooLargeToDecode(const PsdHeader &header)
     const std::uint32_t maxSide = header.version == 2 ? MaxSidePsb : MaxSidePsd;
     return header.width > maxSide || header.height > maxSide ||
            DecodedSizeEstimate(header) >= MaxDecodedSize;
+}
+
+PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)
+{
+    PsdContents contents;
+    SectionReader reader(path);
+    if (!reader.Seek(HeaderBytes) || !reader.Skip(reader.Number(4))) {
+        contents.damage = "colour mode data cut short";
+        return contents;
+    }
+    const std::uint64_t resourcesLength = reader.Number(4);
+    if (reader.Failed() || resourcesLength > reader.Remaining() ||
+        !WalkResources(reader, reader.Position() + resourcesLength, contents)) {
+        contents.damage = "damaged image resources";
+        return contents;
+    }
+    if (!ReadLayerSection(reader, header, contents)) {
+        contents.damage = "damaged layer section";
+        return contents;
+    }
+    contents.damage = CheckImageData(reader, header, contents);
+    return contents;
 }

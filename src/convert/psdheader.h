@@ -1,11 +1,16 @@
 #pragma once
 
-// The fixed header at the front of every PSD and PSB file, read before any decoder sees the
-// file: a damaged or hostile header must not decide how much memory a decoder asks for.
+// The fixed header at the front of every PSD and PSB file, and what the sections after it say
+// about the merged image, read before any decoder sees the file: a damaged or hostile file must
+// not decide how much memory a decoder asks for, nor lead a decoder's parser past its buffers.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+constexpr std::uint32_t MaxSidePsd = 30'000;
+constexpr std::uint32_t MaxSidePsb = 300'000;
+constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
 struct PsdHeader {
     int version = 0; // 1 PSD, 2 PSB (large document format)
@@ -25,3 +30,17 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 
 // More than 30,000 pixels a side (PSB: 300,000), or a decoded size of 2 GiB or more.
 bool IsTooLargeToDecode(const PsdHeader &header);
+
+// What the colour mode data, image resources and layer sections say about the merged image.
+struct PsdContents {
+    std::string damage;              // empty when every section lies within the file and its own
+                                     // bounds; otherwise what is broken
+    bool hasRealComposite = true;    // resource 1057: false when the merged image is a stand-in
+    std::string writer;              // the writer resource 1057 names (non-ASCII as '?'), or ""
+    bool mergedTransparency = false; // a negative layer count: the first channel after the
+                                     // colour ones is the merged image's transparency
+    int compression = 0;             // of the merged image data: 0 raw, 1 RLE, 2 and 3 ZIP
+};
+
+// Walks every section up to the merged image data and checks that data is all there.
+PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header);
