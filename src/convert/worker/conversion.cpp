@@ -1,8 +1,8 @@
 #include "conversion.h"
 
+#include "decodeplan.h"
 #include "devilconversion.h"
 #include "placement.h"
-#include "psdheader.h"
 #include "scratchfile.h"
 #include "tempname.h"
 
@@ -43,27 +43,26 @@ std::optional<wire::Response> CheckSource(const std::string &source)
         return wire::Response{wire::Status::Unreadable, std::strerror(errno)};
     if (!S_ISREG(status.st_mode))
         return wire::Response{wire::Status::Unreadable, "not a regular file"};
-    const std::optional<PsdHeader> header = ReadPsdHeader(source);
-    if (header && IsTooLargeToDecode(*header))
-        return wire::Response{wire::Status::TooLarge, std::to_string(header->width) + " x " +
-                                                          std::to_string(header->height) +
-                                                          " pixels"};
     return std::nullopt;
 }
 
 } // namespace
 
-wire::Response Convert(const wire::Request &request)
+wire::Response Convert(const wire::Request &request, MagickDecoder &magick)
 {
     if (std::optional<wire::Response> refusal = CheckTarget(request.target))
         return *refusal;
     if (std::optional<wire::Response> refusal = CheckSource(request.source))
         return *refusal;
+    const std::variant<DecodePlan, wire::Response> plan = PlanDecode(request.source);
+    if (const auto *refusal = std::get_if<wire::Response>(&plan))
+        return *refusal;
 
     const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
     if (!scratch.IsHeld())
         return {wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    const wire::Response converted = ConvertWithDevil(request.source, scratch.Path());
+    const wire::Response converted =
+        ConvertWithDevil(request.source, scratch.Path(), std::get<DecodePlan>(plan), magick);
     if (converted.status != wire::Status::Ok)
         return converted;
     if (!IsCompleteJpeg(scratch.Path()))

@@ -1,5 +1,7 @@
 #include "devilconversion.h"
 
+#include "magickdecoder.h"
+
 #include <IL/il.h>
 
 #include <cstdio>
@@ -39,31 +41,48 @@ std::string DescribeError(ILenum error)
     return code;
 }
 
-wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath)
+// Ok with the decoder's name as detail, or why the picture could not be had.
+wire::Response Load(const std::string &source, const DecodePlan &plan, MagickDecoder &magick)
 {
-    DrainErrors();
-    if (!ilLoadImage(source.c_str())) {
+    if (plan.decoder == Decoder::Devil) {
+        DrainErrors();
+        if (ilLoadImage(source.c_str()))
+            return {wire::Status::Ok, "devil"};
         const ILenum error = ilGetError();
-        return {wire::Status::Unreadable, DescribeError(error)};
+        if (!plan.isPsd)
+            return {wire::Status::Unreadable, DescribeError(error)};
     }
+    const std::string failure = magick.LoadInto(source, plan);
+    if (!failure.empty())
+        return {wire::Status::Unreadable, failure};
+    return {wire::Status::Ok, "magick"};
+}
+
+wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath,
+                           const DecodePlan &plan, MagickDecoder &magick)
+{
+    const wire::Response loaded = Load(source, plan, magick);
+    if (loaded.status != wire::Status::Ok)
+        return loaded;
     DrainErrors();
     const bool saved = ilSaveImage(jpegPath.c_str());
     // A full disk shows only here: the save itself claims success.
     const ILenum error = ilGetError();
     if (!saved || error != IL_NO_ERROR)
         return {wire::Status::Unwritable, DescribeError(error)};
-    return {wire::Status::Ok, "devil"};
+    return loaded;
 }
 
 } // namespace
 
-wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath)
+wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath,
+                                const DecodePlan &plan, MagickDecoder &magick)
 {
     ilInit();
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    const wire::Response response = LoadAndSave(source, jpegPath);
+    const wire::Response response = LoadAndSave(source, jpegPath, plan, magick);
     ilDeleteImages(1, &name);
     return response;
 }

@@ -3,6 +3,7 @@
 // this process, never the window.
 
 #include "conversion.h"
+#include "magickdecoder.h"
 #include "scratchfile.h"
 #include "wireformat.h"
 
@@ -40,7 +41,8 @@ bool ParseAddressSpace(int argc, char **argv, unsigned long long &megabytes)
 }
 
 // An out-of-memory in a decoder then fails one file instead of taking the machine's memory.
-void LimitAddressSpace(rlim_t bytes)
+// Returns the limit in force, which the hard limit may have lowered.
+rlim_t LimitAddressSpace(rlim_t bytes)
 {
     struct rlimit limit = {};
     getrlimit(RLIMIT_AS, &limit);
@@ -49,6 +51,7 @@ void LimitAddressSpace(rlim_t bytes)
     limit.rlim_cur = bytes;
     limit.rlim_max = bytes;
     setrlimit(RLIMIT_AS, &limit);
+    return bytes;
 }
 
 bool WriteAll(int fd, const std::string &bytes)
@@ -81,7 +84,7 @@ void StartAfresh(char **argv, int out)
 }
 
 // Answers every request until the app closes our stdin.
-int Serve(int in, int out, char **argv)
+int Serve(int in, int out, char **argv, MagickDecoder &magick)
 {
     std::string buffer;
     char chunk[64 * 1024];
@@ -89,7 +92,7 @@ int Serve(int in, int out, char **argv)
     for (;;) {
         bool malformed = false;
         while (std::optional<wire::Request> request = wire::TakeRequest(buffer, malformed)) {
-            if (!WriteAll(out, wire::EncodeResponse(Convert(*request))))
+            if (!WriteAll(out, wire::EncodeResponse(Convert(*request, magick))))
                 return ExitBrokenStream;
         }
         if (malformed)
@@ -117,7 +120,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: quillmere-worker [--address-space-mb N]\n");
         return ExitUsage;
     }
-    LimitAddressSpace(rlim_t(megabytes) << 20);
+    MagickDecoder magick(LimitAddressSpace(rlim_t(megabytes) << 20));
 
     // Our responses get a descriptor of their own; anything a library prints to stdout goes to
     // stderr instead of into the stream.
@@ -127,5 +130,5 @@ int main(int argc, char **argv)
     // A vanished app shows as a failed write, not as a signal.
     std::signal(SIGPIPE, SIG_IGN);
     ScratchFile::RemoveOnAbnormalEnd();
-    return Serve(STDIN_FILENO, out, argv);
+    return Serve(STDIN_FILENO, out, argv, magick);
 }

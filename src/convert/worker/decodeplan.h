@@ -1,0 +1,28 @@
+#pragma once
+
+#include "wireformat.h"
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+enum class Decoder { Devil, Magick };
+
+// How the merged image meets the white page of the JPEG file once its transparency is gone.
+enum class Backdrop {
+    Ignore,          // no transparency, or Photoshop's composite, already blended on white
+    WhiteWhereClear, // blended on white by its writer, but left black where fully transparent
+    Flatten,         // a composite rebuilt from the layers: straight alpha, blended here
+};
+
+struct DecodePlan {
+    Decoder decoder = Decoder::Devil;
+    bool isPsd = false; // only a PSD or PSB file may go to ImageMagick
+    Backdrop backdrop = Backdrop::Ignore;
+    std::uint32_t width = 0; // as the header promises; 0 when the file is no PSD
+    std::uint32_t height = 0;
+};
+
+// Which decoder takes the source and how, decided from its header and sections (never from
+// its name); or the response refusing it: too large, or damaged.
+std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source);
