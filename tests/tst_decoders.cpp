@@ -152,6 +152,12 @@ void TestDecoders::routesAndRenders_data()
            })
         << -10;
 
+    // Some writers call a real picture a stand-in; DevIL shows it as it is.
+    QTest::newRow("real picture called a stand-in")
+        << "sketch.psd"
+        << PsdWriter(plain).AddResource(1057, PsdWriter::VersionInfo("Sketch", false)).Bytes()
+        << "devil" << RampPicture() << -10;
+
     const auto transparent = [](const QString &writer) {
         return PsdWriter(Width, Height, PsdWriter::Rgb, BlackWhereClear)
             .SetExtraChannels(1)

@@ -20,6 +20,8 @@ private slots:
     void missingFile();
     void contents_data();
     void contents();
+    void standIn_data();
+    void standIn();
     void damage_data();
     void damage();
 
@@ -209,6 +211,56 @@ void TestPsdHeader::contents()
     QCOMPARE(QString::fromStdString(contents.writer), writer);
     QCOMPARE(contents.mergedTransparency, mergedTransparency);
     QCOMPARE(contents.compression, compression);
+}
+
+void TestPsdHeader::standIn_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("blank");
+
+    const auto white = [](int, int, int) { return quint16(0xFFFF); };
+    // White but for the last pixel of the last colour channel.
+    const auto almost = [](int x, int y, int c) {
+        return quint16(x == 11 && y == 9 && c == 2 ? 0xFE00 : 0xFFFF);
+    };
+    const auto clear = [](int, int, int c) { return quint16(c < 3 ? 0xFFFF : 0); };
+    const auto standIn = [](PsdWriter::ColorMode mode, const PsdWriter::Samples &samples) {
+        return PsdWriter(12, 10, mode, samples)
+            .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false));
+    };
+    QTest::newRow("a picture") << standIn(PsdWriter::Rgb, Grey).Bytes() << false;
+    QTest::newRow("white, raw") << standIn(PsdWriter::Rgb, white).Bytes() << true;
+    QTest::newRow("white, RLE")
+        << standIn(PsdWriter::Rgb, white).SetCompression(PsdWriter::Rle).Bytes() << true;
+    QTest::newRow("white but one pixel, RLE")
+        << standIn(PsdWriter::Rgb, almost).SetCompression(PsdWriter::Rle).Bytes() << false;
+    QTest::newRow("white but one pixel, 16-bit raw")
+        << standIn(PsdWriter::Rgb, almost).SetDepth(16).Bytes() << false;
+    QTest::newRow("white, 16-bit RLE PSB") << standIn(PsdWriter::Rgb, white)
+                                                  .SetDepth(16)
+                                                  .SetCompression(PsdWriter::Rle)
+                                                  .SetLargeFormat(true)
+                                                  .Bytes()
+                                           << true;
+    QTest::newRow("grey") << standIn(PsdWriter::Grayscale, white).Bytes() << true;
+    QTest::newRow("CMYK without ink") << standIn(PsdWriter::Cmyk, white).Bytes() << true;
+    QTest::newRow("white, all clear")
+        << standIn(PsdWriter::Rgb, clear).SetExtraChannels(1).SetCompression(PsdWriter::Rle).Bytes()
+        << true;
+    QTest::newRow("white, but called real")
+        << PsdWriter(12, 10, PsdWriter::Rgb, white)
+               .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", true))
+               .Bytes()
+        << false;
+}
+
+void TestPsdHeader::standIn()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, blank);
+    const PsdContents contents = ContentsOf(Write(bytes));
+    QCOMPARE(QString::fromStdString(contents.damage), QString());
+    QCOMPARE(contents.blankStandIn, blank);
 }
 
 void TestPsdHeader::damage_data()

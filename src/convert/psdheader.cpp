@@ -135,8 +135,10 @@ bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContent
     return reader.Seek(end);
 }
 
-// RLE data starts with the byte count of every row of every channel.
-bool RleDataComplete(SectionReader &reader, const PsdHeader &header)
+// RLE data starts with the byte count of every row of every channel. Adds up the rows of the
+// colour channels, which come first, into colourBytes.
+bool RleDataComplete(SectionReader &reader, const PsdHeader &header, std::uint64_t colourRows,
+                     std::uint64_t &colourBytes)
 {
     const int countBytes = header.version == 2 ? 4 : 2;
     const std::uint64_t rows = std::uint64_t(header.channels) * header.height;
@@ -148,11 +150,57 @@ bool RleDataComplete(SectionReader &reader, const PsdHeader &header)
         const std::uint64_t batch = std::min<std::uint64_t>(rows - done, 16384);
         if (!reader.Read(chunk.data(), std::size_t(batch) * std::size_t(countBytes)))
             return false;
-        for (std::uint64_t i = 0; i < batch; ++i)
+        for (std::uint64_t i = 0; i < batch; ++i, ++done) {
+            if (done == colourRows)
+                colourBytes = total;
             total += BigEndian(chunk.data() + i * std::uint64_t(countBytes), countBytes);
-        done += batch;
+        }
     }
+    if (colourRows >= rows)
+        colourBytes = total;
     return total <= reader.Remaining();
+}
+
+// Whether count bytes of data, raw or PackBits, hold nothing but 0xFF.
+bool AllWhite(SectionReader &reader, std::uint64_t count, bool packed)
+{
+    std::vector<unsigned char> chunk(65536);
+    std::uint64_t literal = 0; // bytes of a literal stretch still to come
+    bool repeated = false;     // the next byte is one repeated
+    while (count > 0) {
+        const auto size = std::size_t(std::min<std::uint64_t>(count, chunk.size()));
+        if (!reader.Read(chunk.data(), size))
+            return false;
+        count -= size;
+        for (std::size_t i = 0; i < size; ++i) {
+            const unsigned char byte = chunk[i];
+            if (packed && literal == 0 && !repeated) {
+                literal = byte < 128 ? byte + 1u : 0;
+                repeated = byte > 128; // 128 itself does nothing
+                continue;
+            }
+            if (byte != 0xFF)
+                return false;
+            if (literal > 0)
+                --literal;
+            else
+                repeated = false;
+        }
+    }
+    return true;
+}
+
+// The colour channels of the modes where white is stored as all ones: grey, RGB, and CMYK
+// (stored as ink left out), at 8 or 16 bits; none for the others.
+std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
+{
+    if (header.depth != 8 && header.depth != 16)
+        return 0;
+    const std::uint64_t channels = header.colorMode == 1   ? 1
+                                   : header.colorMode == 3 ? 3
+                                   : header.colorMode == 4 ? 4
+                                                           : 0;
+    return std::min(channels, std::uint64_t(header.channels));
 }
 
 std::string CheckImageData(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
@@ -160,17 +208,26 @@ std::string CheckImageData(SectionReader &reader, const PsdHeader &header, PsdCo
     contents.compression = int(reader.Number(2));
     if (reader.Failed())
         return "no image data";
+    const std::uint64_t whiteChannels = ChannelsWhereWhiteIsFF(header);
+    const std::uint64_t channelBytes =
+        SaturatingProduct((std::uint64_t(header.width) * header.depth + 7) / 8, header.height);
+    std::uint64_t colourBytes = SaturatingProduct(channelBytes, whiteChannels);
     if (contents.compression == 0) {
-        const std::uint64_t rowBytes = (std::uint64_t(header.width) * header.depth + 7) / 8;
-        const std::uint64_t size = SaturatingProduct(SaturatingProduct(rowBytes, header.height),
-                                                     std::uint64_t(header.channels));
-        return size <= reader.Remaining() ? "" : "image data cut short";
-    }
-    if (contents.compression == 1)
-        return RleDataComplete(reader, header) ? "" : "image data cut short";
-    if (contents.compression > 3)
+        if (SaturatingProduct(channelBytes, std::uint64_t(header.channels)) > reader.Remaining())
+            return "image data cut short";
+    } else if (contents.compression == 1) {
+        if (!RleDataComplete(reader, header, whiteChannels * header.height, colourBytes))
+            return "image data cut short";
+    } else if (contents.compression > 3) {
         return "unknown image data compression";
-    return reader.Remaining() > 0 ? "" : "image data cut short";
+    } else if (reader.Remaining() == 0) {
+        return "image data cut short";
+    }
+    // A stand-in is plain white; where that cannot be told, it is taken to be one.
+    if (!contents.hasRealComposite)
+        contents.blankStandIn = whiteChannels == 0 || contents.compression > 1 ||
+                                AllWhite(reader, colourBytes, contents.compression == 1);
+    return "";
 }
 
 } // namespace

@@ -33,13 +33,20 @@ bool IsTooLargeToDecode(const PsdHeader &header);
 
 // What the colour mode data, image resources and layer sections say about the merged image.
 struct PsdContents {
-    std::string damage;              // empty when every section lies within the file and its own
-                                     // bounds; otherwise what is broken
-    bool hasRealComposite = true;    // resource 1057: false when the merged image is a stand-in
-    std::string writer;              // the writer resource 1057 names (non-ASCII as '?'), or ""
-    bool mergedTransparency = false; // a negative layer count: the first channel after the
-                                     // colour ones is the merged image's transparency
-    int compression = 0;             // of the merged image data: 0 raw, 1 RLE, 2 and 3 ZIP
+    // Empty when every section lies within the file and its own bounds; else what is broken.
+    std::string damage;
+    // Resource 1057: false when the writer calls the merged image a stand-in.
+    bool hasRealComposite = true;
+    // Such a stand-in is indeed blank (plain white), or its mode leaves no way to tell: some
+    // writers call a real picture a stand-in.
+    bool blankStandIn = false;
+    // The writer resource 1057 names (non-ASCII as '?'), or "".
+    std::string writer;
+    // A negative layer count: the first channel after the colour ones is the merged image's
+    // transparency.
+    bool mergedTransparency = false;
+    // Of the merged image data: 0 raw, 1 RLE, 2 and 3 ZIP.
+    int compression = 0;
 };
 
 // Walks every section up to the merged image data and checks that data is all there.

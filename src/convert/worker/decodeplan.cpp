@@ -29,9 +29,8 @@ bool DevilFallsShort(const PsdHeader &header, const PsdContents &contents)
     // It bands 16-bit ink and takes alpha for black.
     if (header.colorMode == Cmyk && (header.depth == 16 || header.channels > 4))
         return true;
-    // It would show the stand-in (plain white), or black where the picture is transparent.
-    return !contents.hasRealComposite ||
-           (contents.mergedTransparency && !IsFromPhotoshop(contents));
+    // It would show the blank stand-in, or black where the picture is transparent.
+    return contents.blankStandIn || (contents.mergedTransparency && !IsFromPhotoshop(contents));
 }
 
 Backdrop BackdropFor(const PsdContents &contents)
