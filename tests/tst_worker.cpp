@@ -101,12 +101,14 @@ bool Ended(QProcess &process)
 class Worker
 {
 public:
-    explicit Worker(const QStringList &arguments = {}, const std::function<void()> &childSetup = {})
+    explicit Worker(const QStringList &arguments = {}, const std::function<void()> &childSetup = {},
+                    const QString &program = QCoreApplication::applicationDirPath() +
+                                             "/quillmere-worker")
     {
         if (childSetup)
             m_process.setChildProcessModifier(childSetup);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationDirPath() + "/quillmere-worker", arguments);
+        m_process.start(program, arguments);
         m_process.waitForStarted();
     }
     ~Worker()
@@ -173,6 +175,7 @@ private slots:
     void addressSpaceIsLimited_data();
     void addressSpaceIsLimited();
     void leaksDoNotPileUp();
+    void worksWithoutImageMagick();
     void streamEnds_data();
     void streamEnds();
 
@@ -512,6 +515,25 @@ void TestWorker::leaksDoNotPileUp()
 
     QCOMPARE(worker.Convert(WriteGoodPsd("good.psd"), Path("good.jpg")).status, Status::Ok);
     QCOMPARE(worker.Process().processId(), pid);
+}
+
+void TestWorker::worksWithoutImageMagick()
+{
+    // A worker whose ImageMagick module went missing still converts what DevIL reads.
+    const QString program = QFile::decodeName(Path("quillmere-worker"));
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/quillmere-worker", program));
+    const QByteArray psd = WriteGoodPsd("good.psd");
+    const QByteArray psb =
+        WritePsd("large.psb", PsdWriter(16, 8, PsdWriter::Rgb, Ramps(16, 8)).SetLargeFormat(true));
+
+    Worker worker({}, {}, program);
+    const wire::Response response = worker.Convert(psb, Path("large.jpg"));
+    QCOMPARE(response.status, Status::Unreadable);
+    QVERIFY2(QByteArray::fromStdString(response.detail).contains("ImageMagick"),
+             response.detail.c_str());
+    QCOMPARE(worker.Convert(psd, Path("good.jpg")).status, Status::Ok);
+    QVERIFY(QFile::exists(QFile::decodeName(Path("good.jpg"))));
+    QVERIFY(!QFile::exists(QFile::decodeName(Path("large.jpg"))));
 }
 
 void TestWorker::streamEnds_data()

@@ -48,7 +48,7 @@ std::optional<wire::Response> CheckSource(const std::string &source)
 
 } // namespace
 
-wire::Response Convert(const wire::Request &request, MagickDecoder &magick)
+wire::Response Convert(const wire::Request &request, MagickLoader &magick)
 {
     if (std::optional<wire::Response> refusal = CheckTarget(request.target))
         return *refusal;

@@ -2,8 +2,8 @@
 
 #include "wireformat.h"
 
-class MagickDecoder;
+class MagickLoader;
 
 // One request of the app: the source converted to a JPEG file at the target, or the reason why
 // not. No partial file is ever left at the target, and an existing target is never touched.
-wire::Response Convert(const wire::Request &request, MagickDecoder &magick);
+wire::Response Convert(const wire::Request &request, MagickLoader &magick);

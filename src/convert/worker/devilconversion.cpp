@@ -1,6 +1,6 @@
 #include "devilconversion.h"
 
-#include "magickdecoder.h"
+#include "magickloader.h"
 
 #include <IL/il.h>
 
@@ -42,7 +42,7 @@ std::string DescribeError(ILenum error)
 }
 
 // Ok with the decoder's name as detail, or why the picture could not be had.
-wire::Response Load(const std::string &source, const DecodePlan &plan, MagickDecoder &magick)
+wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick)
 {
     if (plan.decoder == Decoder::Devil) {
         DrainErrors();
@@ -59,7 +59,7 @@ wire::Response Load(const std::string &source, const DecodePlan &plan, MagickDec
 }
 
 wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath,
-                           const DecodePlan &plan, MagickDecoder &magick)
+                           const DecodePlan &plan, MagickLoader &magick)
 {
     const wire::Response loaded = Load(source, plan, magick);
     if (loaded.status != wire::Status::Ok)
@@ -76,7 +76,7 @@ wire::Response LoadAndSave(const std::string &source, const std::string &jpegPat
 } // namespace
 
 wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                const DecodePlan &plan, MagickDecoder &magick)
+                                const DecodePlan &plan, MagickLoader &magick)
 {
     ilInit();
     ILuint name = 0;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-class MagickDecoder;
+class MagickLoader;
 
 // Loads source into a DevIL image, by DevIL itself or by ImageMagick as the plan says (and by
 // ImageMagick too when DevIL fails on a PSD or PSB file), and has DevIL save it as JPEG at
@@ -14,4 +14,4 @@ class MagickDecoder;
 // since DevIL would write whatever it left behind; Unwritable when the save fails or reports an
 // error, in which case a partial file may remain at jpegPath.
 wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                const DecodePlan &plan, MagickDecoder &magick);
+                                const DecodePlan &plan, MagickLoader &magick);

@@ -62,14 +62,22 @@ void CopyPixels(Magick::Image &image, Backdrop backdrop, ILubyte *rgb)
     }
 }
 
-} // namespace
-
-MagickDecoder::MagickDecoder(std::uint64_t addressSpaceBytes)
-    : m_addressSpaceBytes(addressSpaceBytes)
+class ImageMagick final : public MagickDecoder
 {
-}
+public:
+    explicit ImageMagick(std::uint64_t addressSpaceBytes) : m_addressSpaceBytes(addressSpaceBytes)
+    {
+    }
+    std::string LoadInto(const std::string &source, const DecodePlan &plan) override;
 
-void MagickDecoder::Start()
+private:
+    void Start();
+
+    std::uint64_t m_addressSpaceBytes;
+    bool m_started = false;
+};
+
+void ImageMagick::Start()
 {
     using namespace MagickCore;
     Magick::InitializeMagick(nullptr);
@@ -89,7 +97,7 @@ void MagickDecoder::Start()
     m_started = true;
 }
 
-std::string MagickDecoder::LoadInto(const std::string &source, const DecodePlan &plan)
+std::string ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     if (!m_started)
         Start();
@@ -122,4 +130,11 @@ std::string MagickDecoder::LoadInto(const std::string &source, const DecodePlan 
         return "out of memory";
     }
     return {};
+}
+
+} // namespace
+
+MagickDecoder *QuillmereNewMagickDecoder(std::uint64_t addressSpaceBytes)
+{
+    return new ImageMagick(addressSpaceBytes);
 }

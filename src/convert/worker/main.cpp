@@ -3,7 +3,7 @@
 // this process, never the window.
 
 #include "conversion.h"
-#include "magickdecoder.h"
+#include "magickloader.h"
 #include "scratchfile.h"
 #include "wireformat.h"
 
@@ -84,7 +84,7 @@ void StartAfresh(char **argv, int out)
 }
 
 // Answers every request until the app closes our stdin.
-int Serve(int in, int out, char **argv, MagickDecoder &magick)
+int Serve(int in, int out, char **argv, MagickLoader &magick)
 {
     std::string buffer;
     char chunk[64 * 1024];
@@ -120,7 +120,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: quillmere-worker [--address-space-mb N]\n");
         return ExitUsage;
     }
-    MagickDecoder magick(LimitAddressSpace(rlim_t(megabytes) << 20));
+    MagickLoader magick(LimitAddressSpace(rlim_t(megabytes) << 20));
 
     // Our responses get a descriptor of their own; anything a library prints to stdout goes to
     // stderr instead of into the stream.
