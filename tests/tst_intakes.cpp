@@ -1,33 +1,36 @@
-#include "dialogintake.h"
 #include "dropintake.h"
-#include "filechooser.h"
 #include "filelist.h"
+#include "folderintake.h"
+#include "folderintakehost.h"
 
-#include <QMimeData>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
 
-class AnsweringChooser : public FileChooser
-{
-public:
-    QStringList answer;
-    QStringList asked;
+// A person who answers at once, and a record of what the scan did to the window.
+struct RecordingHost : FolderIntakeHost {
+    QString answer = QStringLiteral("psd"), folder;
+    QList<bool> busy;
+    int yields = 0;
+    bool stop = false;
+    std::function<void()> onYield = [] {};
 
-    QStringList ChooseFiles(const QString &title, const QString &filter) override
-    {
-        asked << title << filter;
-        return answer;
-    }
+    QString AskText(const QString &, const QString &, const QString &) override { return answer; }
+    QString ChooseFolder(const QString &) override { return folder; }
+    void SetBusy(bool on) override { busy << on; }
+    bool ScanShouldStop() const override { return stop; }
+    void Yield() override { ++yields, onYield(); }
 };
 
-std::unique_ptr<QMimeData> UrlData(const QList<QUrl> &urls)
-{
-    auto data = std::make_unique<QMimeData>();
-    data->setUrls(urls);
-    return data;
-}
+// Every file of the extension test, in listing order.
+const QStringList AllFiles{"A/.bashrc", "A/a..psd", "A/a.psd.psd", "A/file.psd.bak", "A/noext",
+                           "A/x.ps",    "A/X.PSD",  "A/x.psd",     "A/x.psdx",       "A/x.ÄRGER"};
 
 } // namespace
 
@@ -36,110 +39,191 @@ class TestIntakes : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void treeInLevelOrder();
+    void extensionAnswers_data();
+    void extensionAnswers();
+    void walksEndAndPassOverWhatTheyCannotRead();
+    void oneFolderIsOneInsertionInListingOrder();
+    void commandsAndCloseDuringAYield();
     void dropAppendsLocalPathsInOrder_data();
     void dropAppendsLocalPathsInOrder();
-    void dropRefusesDataWithoutLocalFiles_data();
-    void dropRefusesDataWithoutLocalFiles();
-    void dropTurnedOffForGood();
-    void dialogAppendsInItsOrder_data();
-    void dialogAppendsInItsOrder();
+
+private:
+    QStringList Touch(const QStringList &relatives);
+    QStringList Scan(const QString &relative);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingHost m_host;
+    std::unique_ptr<FileList> m_list;
 };
+
+void TestIntakes::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_host = RecordingHost();
+    m_list = std::make_unique<FileList>();
+}
+
+// Makes empty files, or folders where the name ends in "/"; their full paths.
+QStringList TestIntakes::Touch(const QStringList &relatives)
+{
+    QStringList paths;
+    for (const QString &relative : relatives) {
+        paths << m_dir->filePath(relative);
+        QDir().mkpath(QFileInfo(paths.last()).path());
+        if (!relative.endsWith('/'))
+            QFile(paths.last()).open(QIODevice::WriteOnly);
+    }
+    return paths;
+}
+
+QStringList TestIntakes::Scan(const QString &relative)
+{
+    m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
+    FolderIntake(*m_list, m_host).Run();
+    return m_list->Paths();
+}
+
+void TestIntakes::treeInLevelOrder()
+{
+    const QStringList files =
+        Touch({"A/.h.psd", "A/a.psd", "A/B/b.psd", "A/C/c.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
+    const QStringList inHidden = Touch({"A/~x.psd", "A/.hid/in.psd"}).mid(1);
+    // A prompt cancelled, or an empty answer, changes nothing.
+    m_host.answer = "";
+    QVERIFY(Scan("A").isEmpty());
+    m_host.answer = "psd";
+    QVERIFY(Scan("").isEmpty());
+    QVERIFY(m_host.busy.isEmpty());
+    QCOMPARE(Scan("A"), files);
+    // A hidden folder chosen, with its slash, is listed; a second scan appends everything again.
+    QCOMPARE(Scan("A/.hid/"), files + inHidden);
+    QCOMPARE(Scan("A"), files + inHidden + files);
+}
+
+void TestIntakes::extensionAnswers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("matches");
+    const QStringList psd{"A/a..psd", "A/a.psd.psd", "A/X.PSD", "A/x.psd"};
+    QTest::newRow("either case") << "psd" << psd;
+    QTest::newRow("one character") << "PS?" << psd;
+    QTest::newRow("leading dot kept") << ".psd" << QStringList{"A/a..psd"};
+    QTest::newRow("non-ASCII case") << "ärger" << QStringList{"A/x.ÄRGER"};
+    QTest::newRow("default, every file") << "*" << AllFiles;
+}
+
+void TestIntakes::extensionAnswers()
+{
+    QFETCH(QString, answer);
+    QFETCH(QStringList, matches);
+    Touch(AllFiles + QStringList{"A/sub.psd/"});
+    m_host.answer = answer;
+    QCOMPARE(Scan("A"), Touch(matches));
+}
+
+void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
+{
+    const QStringList made = Touch({"A/B/b.psd", "A/C/c.psd", "A/gone/g.psd"});
+    // Target, link: two lead back into the tree, one to a file, one nowhere.
+    const QStringList links{"A",         "A/B/up",    "A/B",       "A/C/toB",
+                            "A/C/c.psd", "A/C/l.psd", "A/nowhere", "A/C/dangling.psd"};
+    for (qsizetype i = 0; i < links.size(); i += 2)
+        QVERIFY(QFile::link(m_dir->filePath(links[i]), m_dir->filePath(links[i + 1])));
+    // Opening a pipe would stall the scan.
+    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("A/C/pipe.psd")).constData(), 0600) == 0);
+    const QByteArray unnameable = QFile::encodeName(m_dir->filePath("A/C/")) + "\xff\xfe.psd";
+    QVERIFY(::close(::open(unnameable.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+    if (::geteuid() != 0) // root reads folders whatever their mode
+        QVERIFY(::chmod(QFile::encodeName(Touch({"A/C/locked/"})[0]).constData(), 0) == 0);
+    // At the 5th yield A is listed and "gone" queued; it vanishes before it is listed.
+    m_host.onYield = [&] {
+        if (m_host.yields == 5)
+            QDir(m_dir->filePath("A/gone")).removeRecursively();
+    };
+    const QStringList appended = Scan("A");
+    ::unlink(unnameable.constData()); // the temporary folder's clean-up cannot name it
+    QCOMPARE(appended, made.mid(0, 2) << m_dir->filePath("A/C/l.psd"));
+}
+
+void TestIntakes::oneFolderIsOneInsertionInListingOrder()
+{
+    QStringList names;
+    for (int i = 249; i >= 0; --i)
+        names << QStringLiteral("A/%1%2.psd").arg(i % 2 ? "n" : "N").arg(i, 3, 10, QChar('0'));
+    const QStringList madeLastFirst = Touch(names);
+    QSignalSpy inserted(m_list.get(), &QAbstractItemModel::rowsInserted);
+    QCOMPARE(Scan("A"), QStringList(madeLastFirst.rbegin(), madeLastFirst.rend()));
+    QCOMPARE(inserted.count(), 1);
+}
+
+void TestIntakes::commandsAndCloseDuringAYield()
+{
+    const QStringList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
+    m_list->AppendPaths({"/removed.psd", "/stays.psd"});
+    FolderIntake intake(*m_list, m_host);
+    // At the first yield: a removal, a drop and a second scan.
+    m_host.onYield = [&] {
+        if (m_host.yields != 1)
+            return;
+        m_list->RemoveAt(1);
+        m_list->AppendPath("/dropped.psd");
+        m_host.folder = m_dir->filePath("Other");
+        intake.Run();
+    };
+    m_host.folder = m_dir->filePath("A");
+    intake.Run();
+    const QStringList after = QStringList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
+    QCOMPARE(m_list->Paths(), after);
+    // The nested scan's end leaves the pointer busy for the outer one.
+    QCOMPARE(m_host.busy, (QList<bool>{true, false}));
+    // Closing the window at a yield ends the scan there.
+    const int before = m_host.yields;
+    m_host.onYield = [&] { m_host.stop = m_host.yields == before + 2; };
+    intake.Run();
+    QCOMPARE(m_host.yields, before + 2);
+    QCOMPARE(m_list->Paths(), after);
+    QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
+}
 
 void TestIntakes::dropAppendsLocalPathsInOrder_data()
 {
-    QTest::addColumn<QList<QUrl>>("urls");
+    // Paths stand for local file URLs.
+    QTest::addColumn<QStringList>("dropped");
     QTest::addColumn<QStringList>("appended");
-    const auto local = [](const char *path) { return QUrl::fromLocalFile(path); };
-    QTest::newRow("three files") << QList<QUrl>{local("/p/c.psd"), local("/p/a.psd"),
-                                                local("/p/b.jpg")}
-                                 << QStringList{"/p/c.psd", "/p/a.psd", "/p/b.jpg"};
-    QTest::newRow("a folder is one entry")
-        << QList<QUrl>{local("/p/folder")} << QStringList{"/p/folder"};
+    const QStringList files{"/p/c.psd", "/p/a.psd", "/p/b.jpg", "/p/", "/listed.psd"};
+    QTest::newRow("files and a folder, in order") << files << files;
     QTest::newRow("remote ones left out")
-        << QList<QUrl>{QUrl("https://example.org/x.psd"), local("/p/my file #1.psd"),
-                       QUrl("sftp://host/y.psd"), local("/p/ü.psd")}
+        << QStringList{"https://example.org/x.psd", "/p/my file #1.psd", "file://localhost/p/ü.psd",
+                       "file://elsewhere/p/b.psd"}
         << QStringList{"/p/my file #1.psd", "/p/ü.psd"};
-    QTest::newRow("this machine by name")
-        << QList<QUrl>{QUrl("file://localhost/p/a.psd"), QUrl("file://elsewhere/p/b.psd")}
-        << QStringList{"/p/a.psd"};
-    QTest::newRow("already listed")
-        << QList<QUrl>{local("/listed.psd")} << QStringList{"/listed.psd"};
+    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QStringList();
+    QTest::newRow("text and an image only") << QStringList() << QStringList();
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder()
 {
-    QFETCH(QList<QUrl>, urls);
+    QFETCH(QStringList, dropped);
     QFETCH(QStringList, appended);
-    FileList list;
-    list.AppendPath("/listed.psd");
-    list.SelectAt(1);
-    DropIntake intake(list);
-    const auto data = UrlData(urls);
-    QVERIFY(intake.Accepts(data.get()));
-    QVERIFY(intake.Drop(data.get()));
-    QCOMPARE(list.Paths(), QStringList{"/listed.psd"} + appended);
-}
-
-void TestIntakes::dropRefusesDataWithoutLocalFiles_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("text") << "text";
-    QTest::newRow("image") << "image";
-    QTest::newRow("web links only") << "web";
-    QTest::newRow("nothing") << "none";
-}
-
-void TestIntakes::dropRefusesDataWithoutLocalFiles()
-{
-    QFETCH(QString, kind);
-    auto data = std::make_unique<QMimeData>();
-    if (kind == "text")
-        data->setText("/p/a.psd");
-    if (kind == "image")
-        data->setData("image/png", QByteArray("\x89PNG", 4));
-    if (kind == "web")
-        data->setUrls({QUrl("https://example.org/a.psd")});
-    FileList list;
-    DropIntake intake(list);
-    QVERIFY(!intake.Accepts(data.get()));
-    QVERIFY(!intake.Drop(data.get()));
-    QVERIFY(!intake.Accepts(nullptr));
-    QCOMPARE(list.Count(), 0);
-}
-
-void TestIntakes::dropTurnedOffForGood()
-{
-    FileList list;
-    DropIntake intake(list);
-    const auto data = UrlData({QUrl::fromLocalFile("/p/a.psd")});
-    QVERIFY(intake.IsOn());
+    m_list->AppendPath("/listed.psd");
+    DropIntake intake(*m_list);
+    QMimeData data;
+    // Text and an image ride along with every drop: only local file URLs count.
+    data.setText("/p/t.psd");
+    data.setData("image/png", "\x89PNG");
+    QList<QUrl> urls;
+    for (const QString &url : dropped)
+        urls << (url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    QCOMPARE(intake.Accepts(&data), !appended.isEmpty());
+    QCOMPARE(intake.Drop(&data), !appended.isEmpty());
+    QVERIFY(!intake.Accepts(nullptr) && !intake.Drop(nullptr));
+    // The first click on an entry turns drops off for good.
     intake.TurnOff();
-    QVERIFY(!intake.Accepts(data.get()));
-    QVERIFY(!intake.Drop(data.get()));
-    QCOMPARE(list.Count(), 0);
-}
-
-void TestIntakes::dialogAppendsInItsOrder_data()
-{
-    QTest::addColumn<QStringList>("chosen");
-    QTest::newRow("cancelled") << QStringList{};
-    QTest::newRow("one") << QStringList{"/Art/cover.psd"};
-    QTest::newRow("several, not sorted") << QStringList{"/Art/c.psd", "/Art/a.psd", "/b.psd"};
-    QTest::newRow("already listed, typed name") << QStringList{"/listed.psd", "/Art/notes"};
-}
-
-void TestIntakes::dialogAppendsInItsOrder()
-{
-    QFETCH(QStringList, chosen);
-    FileList list;
-    list.AppendPath("/listed.psd");
-    AnsweringChooser chooser;
-    chooser.answer = chosen;
-    DialogIntake(list, chooser).Run();
-    QCOMPARE(list.Paths(), QStringList{"/listed.psd"} + chosen);
-    QCOMPARE(chooser.asked,
-             (QStringList{"Add File(s) - Hold Ctrl or Shift to select multiple files",
-                          "Photoshop Files (*.psd)"}));
+    QVERIFY(!intake.Accepts(&data) && !intake.Drop(&data));
+    QCOMPARE(m_list->Paths(), QStringList{"/listed.psd"} + appended);
 }
 
 QTEST_GUILESS_MAIN(TestIntakes)
