@@ -1,370 +1,189 @@
-#include "form1.h"
-#include "pointerimage.h"
-#include "psdwriter.h"
+#include "fixtures.h"
 #include "recordedwindow.h"
 #include "windowgeometry.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
-#include <QtTest>
+
+namespace
+{
+
+// Moves the mouse over a part of the window or presses the bar; "busy" makes the pointer busy.
+void Visit(RecordedWindow &window, const QString &part)
+{
+    QWidget *widget = part == "list"         ? window.Control<QTreeView>("ListView1")->viewport()
+                      : part == "background" ? window.form.get()
+                                             : window.Control(part);
+    if (part == "busy")
+        window.form->SetPointerShape(PointerShape::Busy);
+    else if (part == "ProgressBar1")
+        QTest::mouseClick(widget, Qt::LeftButton);
+    else // the background where no control covers it
+        QTest::mouseMove(widget, part == "background" ? QPoint(3, 3) : widget->rect().center());
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void controlsSitAtTheirTwips_data();
-    void controlsSitAtTheirTwips();
-    void texts();
-    void tabOrder();
-    void startsCentredWithFocusOnTheHiddenButton();
-    void keysAtStartDoNothing_data();
-    void keysAtStartDoNothing();
+    void controls_data();
+    void controls();
+    void startUp_data();
+    void startUp();
     void onePressActsOnceAndSpringsBack_data();
     void onePressActsOnceAndSpringsBack();
-    void convertPressRunsOnce();
-    void progressShowsFractions();
-    void hoverSetsPointer_data();
-    void hoverSetsPointer();
-    void busySurvivesEveryHover();
-    void buttonThenListGivesDefaultBack();
-    void missingHandPointerShowsDefault();
-    void pointerFiles_data();
-    void pointerFiles();
-    void homePageDraw_data();
-    void homePageDraw();
-    void centring_data();
-    void centring();
+    void pointerRules_data();
+    void pointerRules();
     void closeDuringRunStopsThenCloses();
     void idleCloseEndsTheProgram();
 };
 
-void TestMainWindow::controlsSitAtTheirTwips_data()
+void TestMainWindow::controls_data()
 {
-    QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("twips");
-    QTest::newRow("ListView1") << "ListView1" << QRect(120, 120, 6375, 1815);
-    QTest::newRow("Check1") << "Check1" << QRect(120, 2040, 2055, 1095);
-    QTest::newRow("Check3") << "Check3" << QRect(2280, 2040, 2055, 1095);
-    QTest::newRow("Check2") << "Check2" << QRect(4440, 2040, 2055, 1095);
-    QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(120, 3240, 6375, 375);
-    QTest::newRow("Command1") << "Command1" << QRect(-720, 2640, 615, 495);
+    QTest::addColumn<QString>("text"); // a button's caption, the list's tooltip
+    QTest::newRow("ListView1") << QRect(120, 120, 6375, 1815)
+                               << "Drag and drop files here. Double-click item to remove it. "
+                                  "Move bar to right and out of window to reveal full names.";
+    QTest::newRow("Check1") << QRect(120, 2040, 2055, 1095) << "Add PSD File(s)";
+    QTest::newRow("Check3") << QRect(2280, 2040, 2055, 1095) << "Add All File(s) In Folder";
+    QTest::newRow("Check2") << QRect(4440, 2040, 2055, 1095) << "Convert to JPG";
+    QTest::newRow("ProgressBar1") << QRect(120, 3240, 6375, 375) << "";
+    QTest::newRow("Command1") << QRect(-720, 2640, 615, 495) << "Command1";
 }
 
-void TestMainWindow::controlsSitAtTheirTwips()
+void TestMainWindow::controls()
 {
-    QFETCH(QString, name);
     QFETCH(QRect, twips);
-    RecordedWindow window;
-    window.Show();
-    const QWidget *control = window.Part(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(),
-             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-    // The client area, fixed: 6615 x 3735 twips.
-    QCOMPARE(window.form->size(), QSize(441, 249));
-    QCOMPARE(window.form->minimumSize(), window.form->maximumSize());
-    // The column, 5300 twips, is narrower than the list.
-    QCOMPARE(window.Control<QTreeView>("ListView1")->header()->sectionSize(0), 353);
+    QFETCH(QString, text);
+    const RecordedWindow window;
+    const QWidget *control = window.Control(QTest::currentDataTag());
+    QCOMPARE(control->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
+    const char *property = control->inherits("QAbstractButton") ? "text" : "toolTip";
+    QCOMPARE(control->property(property).toString(), text);
 }
 
-void TestMainWindow::texts()
+void TestMainWindow::startUp_data()
 {
-    RecordedWindow window;
-    QCOMPARE(window.form->windowTitle(), QStringLiteral("Quillmere"));
-    QCOMPARE(window.Control<QPushButton>("Check1")->text(), QStringLiteral("Add PSD File(s)"));
-    QCOMPARE(window.Control<QPushButton>("Check3")->text(),
-             QStringLiteral("Add All File(s) In Folder"));
-    QCOMPARE(window.Control<QPushButton>("Check2")->text(), QStringLiteral("Convert to JPG"));
+    QTest::addColumn<double>("random");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("draws 6") << 0.0599 << false;
+    QTest::newRow("draws 7, lowest") << 0.06 << true;
+    QTest::newRow("draws 8") << 0.07 << false;
+}
+
+void TestMainWindow::startUp()
+{
+    QFETCH(double, random);
+    QFETCH(bool, opens);
+    RecordedWindow window(random);
+    QCOMPARE(window.opened, opens ? QList<QUrl>{QUrl(HomePageAddress)} : QList<QUrl>());
+    QCOMPARE(window.form->windowTitle(), "Quillmere");
+    QCOMPARE(window.form->minimumSize(), QSize(441, 249));
+    QCOMPARE(window.form->maximumSize(), QSize(441, 249));
     const auto *list = window.Control<QTreeView>("ListView1");
-    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
-             QStringLiteral("PSD File(s)"));
-    QCOMPARE(list->toolTip(), QStringLiteral("Drag and drop files here. Double-click item to "
-                                             "remove it. Move bar to right and out of window to "
-                                             "reveal full names."));
-}
-
-void TestMainWindow::tabOrder()
-{
-    RecordedWindow window;
-    const QStringList controls{"Command1",  "Check1", "Check2",
-                               "ListView1", "Check3", "ProgressBar1"};
-    QStringList chain;
-    QWidget *widget = window.Control("Command1");
-    do {
-        if (controls.contains(widget->objectName()))
-            chain << widget->objectName();
-        widget = widget->nextInFocusChain();
-    } while (widget != window.Control("Command1"));
-    QCOMPARE(chain, controls);
-}
-
-void TestMainWindow::startsCentredWithFocusOnTheHiddenButton()
-{
-    RecordedWindow window;
-    window.Show();
-    QCOMPARE(QApplication::focusWidget(), window.Control("Command1"));
-    QVERIFY(!window.form->rect().intersects(window.Control("Command1")->geometry()));
-    const QPoint offCentre =
-        window.form->frameGeometry().center() - window.form->screen()->geometry().center();
-    QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QDebug::toString(offCentre)));
-}
-
-void TestMainWindow::keysAtStartDoNothing_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("Space") << int(Qt::Key_Space);
-    QTest::newRow("Return") << int(Qt::Key_Return);
-    QTest::newRow("Enter") << int(Qt::Key_Enter);
-}
-
-void TestMainWindow::keysAtStartDoNothing()
-{
-    QFETCH(int, key);
-    RecordedWindow window;
-    window.Show();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    QCOMPARE(window.dialogs, QList<QStringList>());
-    QCOMPARE(window.messages, QStringList());
-    QCOMPARE(window.form->ConvertButtonState(), 0);
-    QCOMPARE(QApplication::focusWidget(), window.Control("Command1"));
+    QCOMPARE(list->header()->sectionSize(0), 353);
+    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), "PSD File(s)");
+    const QPoint screenCentre = window.form->screen()->geometry().center();
+    QVERIFY((window.form->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+    // Halves are kept to the last rounding; a screen smaller than the window leaves it partly off.
+    QCOMPARE(CentredTopLeft(QRect(1920, 100, 800, 201), QSize(441, 249)), QPoint(2100, 76));
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(window.shown, QStringList());
+    QStringList tabOrder;
+    for (int step = 0; step < 5; ++step, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        tabOrder << QApplication::focusWidget()->objectName();
+    QCOMPARE(tabOrder, QStringList({"Command1", "Check1", "Check2", "ListView1", "Check3"}));
+    // The bar keeps a run's fractional share.
+    auto *bar = window.Control<QProgressBar>("ProgressBar1");
+    window.form->SetProgressValue(100.0f / 3);
+    QVERIFY(qAbs(double(bar->value()) / bar->maximum() - 1.0 / 3) < 0.001);
 }
 
 void TestMainWindow::onePressActsOnceAndSpringsBack_data()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QStringList>("dialogs");
-    QTest::addColumn<QStringList>("messages");
-    // Cancelled at once: the file dialog, or the folder command's first prompt.
-    QTest::newRow("Check1") << "Check1" << QStringList{"files"} << QStringList();
-    QTest::newRow("Check3") << "Check3" << QStringList{"text"} << QStringList();
-    QTest::newRow("Check2, empty list")
-        << "Check2" << QStringList() << QStringList{"No files added."};
+    QTest::addColumn<int>("appended");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Check1") << 2
+                            << "files|Add File(s) - Hold Ctrl or Shift to select multiple files|"
+                               "Photoshop Files (*.psd)";
+    QTest::newRow("Check3") << 0 << "text|Enter file extension to load:|Quillmere|*"; // cancelled
+    QTest::newRow("Check2") << 0 << "Done.";
 }
 
 void TestMainWindow::onePressActsOnceAndSpringsBack()
 {
-    QFETCH(QString, button);
-    QFETCH(QStringList, dialogs);
-    QFETCH(QStringList, messages);
-    RecordedWindow window;
-    window.Show();
-    auto *pressed = qobject_cast<QPushButton *>(window.Part(button));
-    QSignalSpy toggles(pressed, &QAbstractButton::toggled);
-    QTest::mouseClick(pressed, Qt::LeftButton);
-    QStringList shown;
-    for (const QStringList &dialog : std::as_const(window.dialogs))
-        shown << dialog.first();
-    QCOMPARE(shown, dialogs);
-    QCOMPARE(window.messages, messages);
-    QVERIFY(!pressed->isChecked());
-    // Down, then up again: the nested notification is the only other one.
-    QCOMPARE(toggles.count(), 2);
-}
-
-void TestMainWindow::convertPressRunsOnce()
-{
+    QFETCH(int, appended);
+    QFETCH(QString, shown);
     QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("one.psd"));
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QVERIFY(PsdWriter(8, 8, PsdWriter::Rgb, PsdWriter::FromImage(image, PsdWriter::Rgb))
-                .WriteTo(source));
     RecordedWindow window;
-    window.Show();
-    window.form->List().AppendPath(source);
-    QTest::mouseClick(window.Control("Check2"), Qt::LeftButton);
-    QCOMPARE(window.messages, QStringList{QStringLiteral("Done.")});
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("one.jpg"))));
-    QCOMPARE(window.form->ConvertButtonState(), 0);
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
-    QCOMPARE(window.Control<QProgressBar>("ProgressBar1")->value(), 0);
+    const QString listed = WriteFile(dir, "one.psd", SmallPsd());
+    window.form->List().AppendPath(listed);
+    window.chosenFiles = {"/a/c.psd", listed};
+    QTest::mouseClick(window.Control(QTest::currentDataTag()), Qt::LeftButton);
+    QCOMPARE(window.shown, QStringList{shown});
+    QCOMPARE(window.form->List().Count(), 1 + appended);
+    QVERIFY(!window.Control<QAbstractButton>(QTest::currentDataTag())->isChecked());
 }
 
-void TestMainWindow::progressShowsFractions()
+void TestMainWindow::pointerRules_data()
 {
-    RecordedWindow window;
-    auto *bar = window.Control<QProgressBar>("ProgressBar1");
-    window.form->SetProgressValue(100.0f / 3.0f);
-    const double shown = double(bar->value() - bar->minimum()) / (bar->maximum() - bar->minimum());
-    QVERIFY2(qAbs(shown - 1.0 / 3.0) < 0.001, qPrintable(QString::number(shown)));
+    // The tag is the route; after each step the pointer shows the arrow, the hand or busy.
+    QTest::addColumn<bool>("handFile");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("list Check1 background Check2 list Check3 ProgressBar1") << true << "AHAHAHA";
+    QTest::newRow("busy Check1 list Check2 background Check3 ProgressBar1") << true << "BBBBBBB";
+    QTest::newRow("Check1") << false << "A";
 }
 
-void TestMainWindow::hoverSetsPointer_data()
+void TestMainWindow::pointerRules()
 {
-    QTest::addColumn<QString>("part");
-    QTest::addColumn<PointerShape>("expected");
-    for (const char *button : {"Check1", "Check2", "Check3"})
-        QTest::newRow(button) << button << PointerShape::Custom;
-    QTest::newRow("list") << "list" << PointerShape::Default;
-    QTest::newRow("list header") << "header" << PointerShape::Default;
-    QTest::newRow("background") << "background" << PointerShape::Default;
-}
-
-void TestMainWindow::hoverSetsPointer()
-{
-    QFETCH(QString, part);
-    QFETCH(PointerShape, expected);
-    RecordedWindow window;
-    window.Show();
-    const PointerShape other =
-        expected == PointerShape::Custom ? PointerShape::Default : PointerShape::Custom;
-    window.form->SetPointerShape(other);
-    window.MoveOver(part);
-    QCOMPARE(window.form->CurrentPointerShape(), expected);
-    if (expected == PointerShape::Custom) {
-        QCOMPARE(window.form->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(window.form->cursor().hotSpot(), QPoint(11, 1));
-    } else {
-        QCOMPARE(window.form->cursor().shape(), Qt::ArrowCursor);
+    QFETCH(bool, handFile);
+    QFETCH(QString, shown);
+    QTemporaryDir empty;
+    RecordedWindow window(0.5, handFile ? QCoreApplication::applicationDirPath() : empty.path());
+    const QMap<int, QChar> letters{{Qt::ArrowCursor, 'A'}, {Qt::WaitCursor, 'B'}};
+    QString seen;
+    for (const QString &part : QString(QTest::currentDataTag()).split(' ')) {
+        Visit(window, part);
+        const QCursor pointer = window.form->cursor();
+        // The hand points with its index finger; no other pointer has that hot spot.
+        seen += pointer.hotSpot() == QPoint(11, 1) ? 'H' : letters.value(pointer.shape(), '?');
     }
-}
-
-void TestMainWindow::busySurvivesEveryHover()
-{
-    RecordedWindow window;
-    window.Show();
-    window.form->SetPointerShape(PointerShape::Busy);
-    for (const char *part : {"Check1", "Check2", "Check3", "list", "header", "background"}) {
-        window.MoveOver(QString::fromLatin1(part));
-        QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Busy);
-    }
-    QTest::mouseClick(window.Control("ProgressBar1"), Qt::LeftButton);
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Busy);
-    QCOMPARE(window.form->cursor().shape(), Qt::WaitCursor);
-
-    // Once the operation resets it, a press on the bar is an ordinary hover again.
-    window.form->SetPointerShape(PointerShape::Custom);
-    QTest::mouseClick(window.Control("ProgressBar1"), Qt::LeftButton);
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
-}
-
-void TestMainWindow::buttonThenListGivesDefaultBack()
-{
-    RecordedWindow window;
-    window.Show();
-    window.MoveOver(QStringLiteral("Check2"));
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Custom);
-    window.MoveOver(QStringLiteral("list"));
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
-    QCOMPARE(window.form->cursor().shape(), Qt::ArrowCursor);
-}
-
-void TestMainWindow::missingHandPointerShowsDefault()
-{
-    QTemporaryDir emptyFolder;
-    RecordedWindow window(0.5, emptyFolder.path());
-    window.Show();
-    window.MoveOver(QStringLiteral("Check1"));
-    QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Custom);
-    QCOMPARE(window.form->cursor().shape(), Qt::ArrowCursor);
-}
-
-void TestMainWindow::pointerFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QPoint>("hotSpot");
-    // The hand points with its index finger; an icon's hot spot is its centre.
-    QTest::newRow("hand") << "HAND-M.CUR" << QPoint(11, 1);
-    QTest::newRow("drag") << "drag.ico" << QPoint(16, 16);
-}
-
-void TestMainWindow::pointerFiles()
-{
-    QFETCH(QString, name);
-    QFETCH(QPoint, hotSpot);
-    const auto pointer = LoadPointerImage(QCoreApplication::applicationDirPath() + '/' + name);
-    QVERIFY(pointer);
-    QCOMPARE(pointer->hotSpot(), hotSpot);
-    const QImage image = pointer->pixmap().toImage();
-    QCOMPARE(image.size(), QSize(32, 32));
-    // The hot spot is on the drawing's tip: drawn there, nothing drawn straight above it.
-    QVERIFY(qAlpha(image.pixel(hotSpot)) == 255);
-    for (int y = 0; y < hotSpot.y(); ++y)
-        QCOMPARE(qAlpha(image.pixel(hotSpot.x(), y)), 0);
-}
-
-void TestMainWindow::homePageDraw_data()
-{
-    QTest::addColumn<double>("random");
-    QTest::addColumn<int>("opened");
-    QTest::newRow("1") << 0.0 << 0;
-    QTest::newRow("6") << 0.0599 << 0;
-    QTest::newRow("7, lowest") << 0.06 << 1;
-    QTest::newRow("7, highest") << 0.0699 << 1;
-    QTest::newRow("8") << 0.07 << 0;
-    QTest::newRow("100") << 0.9999 << 0;
-}
-
-void TestMainWindow::homePageDraw()
-{
-    QFETCH(double, random);
-    QFETCH(int, opened);
-    const RecordedWindow window(random);
-    QCOMPARE(window.opened.count(), opened);
-    if (opened)
-        QCOMPARE(window.opened.first(), QUrl(QString::fromLatin1(HomePageAddress)));
-}
-
-void TestMainWindow::centring_data()
-{
-    QTest::addColumn<QRect>("screen");
-    QTest::addColumn<QPoint>("topLeft");
-    const QSize window(441, 249);
-    QTest::newRow("even") << QRect(0, 0, 1041, 649) << QPoint(300, 200);
-    QTest::newRow("halves round") << QRect(0, 0, 800, 600) << QPoint(180, 176);
-    QTest::newRow("second screen") << QRect(1920, 100, 1041, 649) << QPoint(2220, 300);
-    QTest::newRow("small screen, partly off it") << QRect(0, 0, 401, 201) << QPoint(-20, -24);
-}
-
-void TestMainWindow::centring()
-{
-    QFETCH(QRect, screen);
-    QFETCH(QPoint, topLeft);
-    QCOMPARE(CentredTopLeft(screen, QSize(441, 249)), topLeft);
+    QCOMPARE(seen, shown);
+    window.form->SetPointerShape(PointerShape::Default); // ends a busy hold
 }
 
 void TestMainWindow::closeDuringRunStopsThenCloses()
 {
     QTemporaryDir dir;
-    QImage image(64, 64, QImage::Format_RGB32);
-    image.fill(Qt::darkYellow);
+    RecordedWindow window;
     // More entries than the run has workers, so some are never handed out.
     const int count = QThread::idealThreadCount() + 2;
-    RecordedWindow window;
-    for (int i = 0; i < count; ++i) {
-        const QString source = dir.filePath(QStringLiteral("f%1.psd").arg(i));
-        QVERIFY(PsdWriter(64, 64, PsdWriter::Rgb, PsdWriter::FromImage(image, PsdWriter::Rgb))
-                    .WriteTo(source));
-        window.form->List().AppendPath(source);
-    }
-    window.Show();
-    // Arrives while the run waits on its worker.
-    QTimer::singleShot(0, window.form.get(), &QWidget::close);
+    for (int i = 0; i < count; ++i)
+        window.form->List().AppendPath(WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64)));
+    QTimer::singleShot(0, window.form.get(), &QWidget::close); // while the run waits on workers
     QTest::mouseClick(window.Control("Check2"), Qt::LeftButton);
     QVERIFY(!window.form->isVisible());
-    QCOMPARE(window.messages, QStringList());
-    const int converted = int(QDir(dir.path()).entryList({"*.jpg"}).count());
-    QVERIFY2(converted < count, qPrintable(QString::number(converted)));
+    QCOMPARE(window.shown, QStringList());
+    QVERIFY(QDir(dir.path()).entryList({"*.jpg"}).count() < count);
 }
 
 void TestMainWindow::idleCloseEndsTheProgram()
 {
     RecordedWindow window;
-    window.Show();
     QTimer::singleShot(0, window.form.get(), &QWidget::close);
     // A program that lingers after its window has closed fails here rather than hanging.
-    QTimer lingering;
-    connect(&lingering, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
-    lingering.start(5000);
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!window.form->isVisible());
-    QCOMPARE(window.messages, QStringList());
+    QTimer::singleShot(5000, window.form.get(), [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
