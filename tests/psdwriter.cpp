@@ -1,150 +1,66 @@
 #include "psdwriter.h"
 
-#include <QFile>
-
 namespace
 {
 
-void PutBig(QByteArray &out, quint64 value, int bytes)
-{
-    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
-        out += char((value >> shift) & 0xFF);
-}
-
-// Apple's PackBits: runs of one byte, or literal stretches, 128 bytes at most each.
-QByteArray PackBits(const QByteArray &row)
+QByteArray Big(quint64 value, int bytes)
 {
     QByteArray out;
-    qsizetype i = 0;
-    while (i < row.size()) {
-        qsizetype run = 1;
-        while (i + run < row.size() && run < 128 && row[i + run] == row[i])
-            ++run;
-        if (run > 1) {
-            out += char(1 - run);
-            out += row[i];
-            i += run;
-            continue;
-        }
-        const qsizetype start = i;
-        while (i < row.size() && i - start < 128 && (i + 1 == row.size() || row[i + 1] != row[i]))
-            ++i;
-        out += char(i - start - 1);
-        out += row.mid(start, i - start);
-    }
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+        out += char(value >> shift);
     return out;
 }
 
-// Colour mode data, image resources, layer and mask information: all empty.
-QByteArray EmptySections(bool psb)
+// PackBits: a run for every repeated byte, a one-byte literal for any other.
+QByteArray PackBits(const QByteArray &row)
 {
     QByteArray out;
-    PutBig(out, 0, 4);
-    PutBig(out, 0, 4);
-    PutBig(out, 0, psb ? 8 : 4);
+    for (qsizetype i = 0, run = 1; i < row.size(); i += run) {
+        for (run = 1; i + run < row.size() && run < 128 && row[i + run] == row[i];)
+            ++run;
+        out += char(run > 1 ? 1 - run : 0);
+        out += row[i];
+    }
     return out;
 }
 
 } // namespace
 
-PsdWriter::PsdWriter(int width, int height, ColorMode mode, Samples samples)
-    : m_width(width), m_height(height), m_mode(mode), m_samples(std::move(samples))
-{
-}
-
-PsdWriter::Samples PsdWriter::FromImage(const QImage &image, ColorMode mode)
-{
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    return [argb, mode](int x, int y, int channel) -> quint16 {
-        const QRgb pixel = argb.pixel(x, y);
-        const int colours = mode == Grayscale ? 1 : 3;
-        int value = 255;
-        if (mode == Grayscale && channel == 0)
-            value = qGray(pixel);
-        else if (channel < colours)
-            value = channel == 0 ? qRed(pixel) : channel == 1 ? qGreen(pixel) : qBlue(pixel);
-        else if (channel == int(mode == Grayscale ? 1 : mode))
-            value = qAlpha(pixel);
-        return quint16(value * 257);
-    };
-}
-
-PsdWriter &PsdWriter::SetExtraChannels(int count)
-{
-    m_extraChannels = count;
-    return *this;
-}
-
-PsdWriter &PsdWriter::SetDepth(int bits)
-{
-    m_depth = bits;
-    return *this;
-}
-
-PsdWriter &PsdWriter::SetCompression(Compression compression)
-{
-    m_compression = compression;
-    return *this;
-}
-
-PsdWriter &PsdWriter::SetLargeFormat(bool psb)
-{
-    m_psb = psb;
-    return *this;
-}
-
 PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
 {
-    m_resources += "8BIM";
-    PutBig(m_resources, id, 2);
-    PutBig(m_resources, 0, 2); // an empty name, padded to even length
-    PutBig(m_resources, data.size(), 4);
-    m_resources += data;
-    if (data.size() % 2 != 0)
-        m_resources += '\0';
+    // An empty name, padded to even length, as the data is.
+    m_resources += "8BIM" + Big(id, 2) + Big(0, 2) + Big(data.size(), 4) + data +
+                   QByteArray(data.size() % 2, '\0');
     return *this;
 }
 
 PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
 {
     m_layer = std::move(samples);
-    m_mergedTransparency = mergedTransparency;
-    return *this;
+    return Set(m_mergedTransparency, mergedTransparency);
 }
 
 QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
 {
-    QByteArray out;
-    PutBig(out, 1, 4);
-    out += char(realComposite ? 1 : 0);
-    PutBig(out, writer.size(), 4);
+    QByteArray out = Big(1, 4) + char(realComposite) + Big(writer.size(), 4);
     for (const QChar unit : writer)
-        PutBig(out, unit.unicode(), 2);
-    PutBig(out, 0, 4); // the reader's name, empty
-    PutBig(out, 1, 4); // the file version
-    return out;
+        out += Big(unit.unicode(), 2);
+    return out + Big(0, 4) + Big(1, 4); // no reader's name, file version 1
 }
 
 QByteArray PsdWriter::Header(int version, int channels, quint32 height, quint32 width, int depth,
                              int colorMode)
 {
-    QByteArray out("8BPS");
-    PutBig(out, version, 2);
-    out += QByteArray(6, '\0');
-    PutBig(out, channels, 2);
-    PutBig(out, height, 4);
-    PutBig(out, width, 4);
-    PutBig(out, depth, 2);
-    PutBig(out, colorMode, 2);
-    return out;
+    return "8BPS" + Big(version, 2) + QByteArray(6, '\0') + Big(channels, 2) + Big(height, 4) +
+           Big(width, 4) + Big(depth, 2) + Big(colorMode, 2);
 }
 
 QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y) const
 {
     QByteArray row;
     for (int x = 0; x < m_width; ++x) {
-        const quint16 sample = samples(x, y, channel);
-        PutBig(row, m_depth == 16 ? sample : sample >> 8, m_depth / 8);
+        for (int shift = 8; shift >= 16 - m_depth; shift -= 8)
+            row += char(samples(x, y, channel) >> shift);
     }
     return row;
 }
@@ -153,134 +69,72 @@ QByteArray PsdWriter::ImageData() const
 {
     QByteArray counts;
     QByteArray rows;
-    for (int channel = 0; channel < ChannelCount(); ++channel) {
+    for (int channel = 0; channel < ColourChannels() + m_extraChannels; ++channel) {
         for (int y = 0; y < m_height; ++y) {
-            const QByteArray row = ChannelRow(m_samples, channel, y);
-            if (m_compression == Raw) {
-                rows += row;
-                continue;
+            QByteArray row = ChannelRow(m_samples, channel, y);
+            if (m_compression == Rle) {
+                row = PackBits(row);
+                counts += Big(row.size(), m_psb ? 4 : 2);
             }
-            const QByteArray packed = PackBits(row);
-            PutBig(counts, packed.size(), m_psb ? 4 : 2);
-            rows += packed;
+            rows += row;
         }
     }
-    QByteArray out;
-    PutBig(out, m_compression, 2);
-    return out + counts + rows;
+    return Big(m_compression, 2) + counts + rows;
 }
 
-QByteArray PsdWriter::Resources() const
-{
-    QByteArray out;
-    PutBig(out, m_resources.size(), 4);
-    return out + m_resources;
-}
-
-// A record naming the layer's bounds and channels, then the channels' raw data.
-QByteArray PsdWriter::LayerInfo() const
-{
-    const int lengthBytes = m_psb ? 8 : 4;
-    const int channels = ColourChannels() + 1;
-    QByteArray record;
-    for (const int edge : {0, 0, m_height, m_width}) // top, left, bottom, right
-        PutBig(record, edge, 4);
-    PutBig(record, channels, 2);
-    QByteArray data;
-    for (int channel = 0; channel < channels; ++channel) {
-        // The transparency channel's id is -1.
-        PutBig(record, channel < ColourChannels() ? channel : 0xFFFF, 2);
-        QByteArray channelData;
-        PutBig(channelData, Raw, 2);
-        for (int y = 0; y < m_height; ++y)
-            channelData += ChannelRow(m_layer, channel, y);
-        PutBig(record, channelData.size(), lengthBytes);
-        data += channelData;
-    }
-    record += "8BIMnorm";
-    record += QByteArray("\xFF\0\0\0", 4); // opacity, clipping, flags, filler
-    // No mask, no blending ranges, an empty name padded to four bytes.
-    PutBig(record, 12, 4);
-    record += QByteArray(12, '\0');
-
-    QByteArray out;
-    PutBig(out, quint16(m_mergedTransparency ? -1 : 1), 2);
-    out += record + data;
-    if (out.size() % 2 != 0)
-        out += '\0';
-    return out;
-}
-
+// A record naming the layer's bounds and channels (transparency is channel -1), then their data.
 QByteArray PsdWriter::LayerSection() const
 {
     const int lengthBytes = m_psb ? 8 : 4;
-    QByteArray section;
-    if (m_layer) {
-        const QByteArray info = LayerInfo();
-        PutBig(section, info.size(), lengthBytes);
-        section += info;
-        PutBig(section, 0, 4); // no global layer mask
+    if (!m_layer)
+        return Big(0, lengthBytes);
+    QByteArray record =
+        Big(0, 8) + Big(m_height, 4) + Big(m_width, 4) + Big(ColourChannels() + 1, 2);
+    QByteArray data;
+    for (int channel = 0; channel <= ColourChannels(); ++channel) {
+        QByteArray channelData = Big(Raw, 2);
+        for (int y = 0; y < m_height; ++y)
+            channelData += ChannelRow(m_layer, channel, y);
+        record += Big(channel < ColourChannels() ? channel : 0xFFFF, 2) +
+                  Big(channelData.size(), lengthBytes);
+        data += channelData;
     }
-    QByteArray out;
-    PutBig(out, section.size(), lengthBytes);
-    return out + section;
+    // Normal and opaque; no mask, no blending ranges, an empty name padded to four bytes.
+    record += "8BIMnorm" + QByteArray("\xFF\0\0\0", 4) + Big(12, 4) + QByteArray(12, '\0');
+    QByteArray info = Big(quint16(m_mergedTransparency ? -1 : 1), 2) + record + data;
+    if (info.size() % 2 != 0)
+        info += '\0';
+    const QByteArray section = Big(info.size(), lengthBytes) + info + Big(0, 4); // no global mask
+    return Big(section.size(), lengthBytes) + section;
 }
 
 QByteArray PsdWriter::Bytes() const
 {
-    QByteArray colourModeData;
-    PutBig(colourModeData, 0, 4);
-    return Header(m_psb ? 2 : 1, ChannelCount(), m_height, m_width, m_depth, m_mode) +
-           colourModeData + Resources() + LayerSection() + ImageData();
-}
-
-bool PsdWriter::WriteTo(const QString &path) const
-{
-    const QByteArray bytes = Bytes();
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return Header(m_psb ? 2 : 1, ColourChannels() + m_extraChannels, m_height, m_width, m_depth,
+                  m_mode) +
+           Big(0, 4) + Big(m_resources.size(), 4) + m_resources + LayerSection() + ImageData();
 }
 
 QByteArray PsdWriter::TruncatedInRowCounts()
 {
-    const int size = 64;
-    const PsdWriter writer = PsdWriter(size, size, Rgb, [](int x, int y, int) {
-                                 return quint16((x ^ y) * 1000);
-                             }).SetCompression(Rle);
-    const int countsStart =
-        Header(1, 3, size, size, 8, Rgb).size() + EmptySections(false).size() + 2;
-    // Half of the 3 x 64 two-byte row counts.
-    return writer.Bytes().left(countsStart + 3 * size);
+    // The header, three empty sections, the compression, half of the 3 x 64 row counts.
+    return PsdWriter(64, 64, Rgb, [](int x, int y, int) { return quint16((x ^ y) * 1000); })
+        .SetCompression(Rle)
+        .Bytes()
+        .left(26 + 12 + 2 + 3 * 64);
 }
 
 QByteArray PsdWriter::ResourceNameLengthFF()
 {
-    QByteArray resources("8BIM");
-    PutBig(resources, 1005, 2);
-    resources += char(0xFF); // the longest name, already of even length with its length byte
-    resources += QByteArray(255, 'n');
-    PutBig(resources, 0xFFFFFFF0, 4); // and a data size that runs far past the section
-    QByteArray out = Header(1, 3, 8, 8, 8, Rgb);
-    PutBig(out, 0, 4);
-    PutBig(out, resources.size(), 4);
-    out += resources;
-    PutBig(out, 0, 4);
-    PutBig(out, Raw, 2);
-    return out + QByteArray(3 * 8 * 8, char(0x80));
-}
-
-QByteArray PsdWriter::TooFewChannels(int resourceBytes)
-{
-    const int size = 8;
-    QByteArray bytes = PsdWriter(size, size, Rgb, [](int, int, int) { return quint16(0x8000); })
-                           .AddResource(1000, QByteArray(resourceBytes, '\0'))
-                           .Bytes();
-    bytes[13] = 2; // the channel count's low byte
-    return bytes.left(bytes.size() - size * size);
+    // The longest name, then a data size that runs far past the section.
+    const QByteArray resource =
+        "8BIM" + Big(1005, 2) + char(0xFF) + QByteArray(255, 'n') + Big(0xFFFFFFF0, 4);
+    return Header(1, 3, 8, 8, 8, Rgb) + Big(0, 4) + Big(resource.size(), 4) + resource + Big(0, 4) +
+           Big(Raw, 2) + QByteArray(3 * 8 * 8, char(0x80));
 }
 
 QByteArray PsdWriter::ClaimsHugeSize(bool psb)
 {
-    return Header(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb) + EmptySections(psb) +
-           QByteArray(2, '\0');
+    return Header(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb) + Big(0, 8) + Big(0, psb ? 8 : 4) +
+           Big(Raw, 2);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -17,16 +16,16 @@ public:
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
 
-    PsdWriter(int width, int height, ColorMode mode, Samples samples);
-    // The image's grey or red, green, blue, then alpha; for CMYK its colours as ink with no
-    // black (stored C, M, Y = R, G, B), then alpha.
-    static Samples FromImage(const QImage &image, ColorMode mode);
+    PsdWriter(int width, int height, ColorMode mode, Samples samples)
+        : m_width(width), m_height(height), m_mode(mode), m_samples(std::move(samples))
+    {
+    }
 
-    // Channels after the colour ones, such as alpha.
-    PsdWriter &SetExtraChannels(int count);
-    PsdWriter &SetDepth(int bits); // 8 or 16
-    PsdWriter &SetCompression(Compression compression);
-    PsdWriter &SetLargeFormat(bool psb);
+    // Channels after the colour ones, such as alpha; fewer than none leave colour ones out.
+    PsdWriter &SetExtraChannels(int count) { return Set(m_extraChannels, count); }
+    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8 or 16
+    PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
+    PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
     PsdWriter &AddResource(quint16 id, const QByteArray &data);
     // One raw layer as large as the picture: the colour channels of these samples, then their
     // transparency. With mergedTransparency the layer count is negative, which says the merged
@@ -38,7 +37,6 @@ public:
     static QByteArray VersionInfo(const QString &writer, bool realComposite);
 
     QByteArray Bytes() const;
-    bool WriteTo(const QString &path) const;
 
     static QByteArray Header(int version, int channels, quint32 height, quint32 width, int depth,
                              int colorMode);
@@ -46,17 +44,16 @@ public:
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
     static QByteArray ClaimsHugeSize(bool psb); // 300,000 x 300,000 pixels, with no data
-    // RGB with two channels: DevIL refuses it only after taking a buffer for the image
-    // resources, which it never frees.
-    static QByteArray TooFewChannels(int resourceBytes);
 
 private:
+    template <typename T> PsdWriter &Set(T &field, T value)
+    {
+        field = value;
+        return *this;
+    }
     int ColourChannels() const { return m_mode == Grayscale ? 1 : int(m_mode); }
-    int ChannelCount() const { return ColourChannels() + m_extraChannels; }
     QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
-    QByteArray Resources() const;
     QByteArray LayerSection() const;
-    QByteArray LayerInfo() const;
     QByteArray ImageData() const;
 
     int m_width;
