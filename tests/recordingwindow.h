@@ -4,20 +4,13 @@
 
 #include <QStringList>
 #include <QVector>
-#include <functional>
 
 // Stands in for the window: keeps what a run asked of it, in order.
 class RecordingWindow : public RunWindow
 {
 public:
     int ConvertButtonState() const override { return m_button; }
-    void SetConvertButtonState(int state) override
-    {
-        m_button = state;
-        // A real check box notifies its owner at once, nested, when set from code.
-        if (onButtonChanged)
-            onButtonChanged();
-    }
+    void SetConvertButtonState(int state) override { m_button = state; }
     void SetPointerShape(PointerShape shape) override
     {
         m_pointer = shape;
@@ -33,7 +26,6 @@ public:
 
     PointerShape Pointer() const { return m_pointer; }
 
-    std::function<void()> onButtonChanged;
     QVector<PointerShape> pointers;
     QVector<PointerShape> pointerAtMessage;
     QVector<float> progress;

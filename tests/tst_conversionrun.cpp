@@ -47,7 +47,7 @@ class TestConversionRun : public QObject
 private slots:
     void progressBeforeEachEntry_data();
     void progressBeforeEachEntry();
-    void buttonRunsOncePerPress();
+    void emptyListLeavesPointerAndBar();
     void damagedFilesInTheMiddle_data();
     void damagedFilesInTheMiddle();
     void secondRunLeavesFirstOutputs();
@@ -91,23 +91,12 @@ void TestConversionRun::progressBeforeEachEntry()
     QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")).size(), count);
 }
 
-void TestConversionRun::buttonRunsOncePerPress()
+void TestConversionRun::emptyListLeavesPointerAndBar()
 {
     Batch batch;
-    int notifications = 0;
-    batch.window.onButtonChanged = [&] {
-        ++notifications;
-        batch.run.OnConvertClicked();
-    };
-    batch.window.SetConvertButtonState(1); // the user's click, and its notification
-    QCOMPARE(notifications, 2);            // the click and the nested one from springing back
-    QCOMPARE(batch.window.ConvertButtonState(), 0);
+    batch.Convert(1);
     QCOMPARE(batch.window.messages, QStringList{QStringLiteral("No files added.")});
-    QVERIFY(batch.window.pointers.isEmpty()); // an empty list leaves pointer and bar alone
-    QVERIFY(batch.window.progress.isEmpty());
-
-    batch.run.OnConvertClicked(); // a notification that finds the button up does nothing
-    QCOMPARE(batch.window.messages.size(), 1);
+    QVERIFY(batch.window.pointers.isEmpty() && batch.window.progress.isEmpty());
 }
 
 void TestConversionRun::damagedFilesInTheMiddle_data()
