@@ -94,6 +94,21 @@ void RunBaselines(const QStringList &files, double mpix, double runSeconds)
     std::printf("ratio_vs_imagemagick=%.3f\n", magick.seconds / runSeconds);
 }
 
+RunReport TimedRun(const QStringList &files, int workers, double &seconds)
+{
+    FileList list;
+    list.AppendPaths(files);
+    RecordingWindow window;
+    ConversionRun run(window, list);
+    if (workers > 0)
+        run.SetWorkerCount(workers);
+    QElapsedTimer timer;
+    timer.start();
+    const RunReport report = run.Run();
+    seconds = double(timer.nsecsElapsed()) / 1e9;
+    return report;
+}
+
 } // namespace
 
 int RunConvertBench(const QStringList &args)
@@ -106,17 +121,9 @@ int RunConvertBench(const QStringList &args)
         return 2;
     }
     const QStringList files = SourcesIn(options.dir);
-    FileList list;
-    list.AppendPaths(files);
-    RecordingWindow window;
-    ConversionRun run(window, list);
-    if (options.workers > 0)
-        run.SetWorkerCount(options.workers);
-
-    QElapsedTimer timer;
-    timer.start();
-    const RunReport report = run.Run();
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    double seconds = 0;
+    const RunReport report = TimedRun(files, options.workers, seconds);
+    // Only now are the workers gone, and their peaks counted.
     const double peakMb = PeakRssMb();
 
     for (const EntryResult &entry : report.entries) {

@@ -196,6 +196,7 @@ void TestConversionRun::brokenWorkerFailsItsEntry()
     const QString fake = WriteFile(batch.dir, QStringLiteral("worker.sh"),
                                    "#!/bin/sh\nhead -c 1 >/dev/null\n" + script);
     QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    batch.run.SetWorkerCount(1);
     batch.run.SetWorkerProgram(fake);
 
     QCOMPARE(batch.Add({{QStringLiteral("f1.psd"), SmallPsd()}}).Convert(1).entries[0].status,

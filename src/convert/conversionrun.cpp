@@ -20,6 +20,31 @@ ConversionRun::ConversionRun(RunWindow &window, const FileList &list, QObject *p
       m_workerProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmere-worker")),
       m_workerCount(UsableCores())
 {
+    StartWorkers();
+}
+
+ConversionRun::~ConversionRun() = default;
+
+void ConversionRun::SetWorkerCount(int count)
+{
+    if (std::max(1, count) == m_workerCount)
+        return;
+    m_workerCount = std::max(1, count);
+    StartWorkers();
+}
+
+void ConversionRun::SetWorkerProgram(const QString &program)
+{
+    if (program == m_workerProgram)
+        return;
+    m_workerProgram = program;
+    StartWorkers();
+}
+
+void ConversionRun::StartWorkers()
+{
+    m_pool.reset();
+    m_pool = std::make_unique<WorkerPool>(m_workerProgram, m_workerCount);
 }
 
 void ConversionRun::OnConvertClicked()
@@ -59,13 +84,12 @@ RunReport ConversionRun::Run()
 void ConversionRun::Convert(RunReport &report)
 {
     const int n = int(report.entries.size());
-    WorkerPool pool(m_workerProgram, m_workerCount, MemoryBudgetBytes());
-    pool.Run(
+    m_pool->Run(
         report.entries,
         [&](int index) {
             // The bar shows the share of the entry now handed out.
             m_window.SetPointerShape(PointerShape::Busy);
             m_window.SetProgressValue(float(double(index + 1) / n * 100.0));
         },
-        m_stopRequested);
+        m_stopRequested, MemoryBudgetBytes());
 }

@@ -8,8 +8,10 @@
 #include <QVector>
 
 #include <algorithm>
+#include <memory>
 
 class FileList;
+class WorkerPool;
 
 // What became of one entry.
 struct EntryResult {
@@ -33,7 +35,9 @@ class ConversionRun : public QObject
     Q_OBJECT
 
 public:
+    // Its workers start at once, so that the first press finds them ready.
     ConversionRun(RunWindow &window, const FileList &list, QObject *parent = nullptr);
+    ~ConversionRun() override;
 
     // The convert button's click notification: runs a pass when it finds the button pressed.
     void OnConvertClicked();
@@ -44,16 +48,18 @@ public:
     void RequestStop() { m_stopRequested = true; }
 
     // How many workers convert at once; by default one per usable core.
-    void SetWorkerCount(int count) { m_workerCount = std::max(1, count); }
-    void SetWorkerProgram(const QString &program) { m_workerProgram = program; }
+    void SetWorkerCount(int count);
+    void SetWorkerProgram(const QString &program);
 
 private:
     void Convert(RunReport &report);
+    void StartWorkers();
 
     RunWindow &m_window;
     const FileList &m_list;
     QString m_workerProgram;
     int m_workerCount;
+    std::unique_ptr<WorkerPool> m_pool;
     bool m_running = false;
     bool m_stopRequested = false;
 };

@@ -71,13 +71,18 @@ void WorkerClient::Convert(const QString &source, const QString &target)
     m_timer.start(TimeLimitMs(QFileInfo(source).size()));
 }
 
-bool WorkerClient::EnsureStarted()
+void WorkerClient::Start()
 {
-    if (m_process.state() == QProcess::Running)
-        return true;
+    if (m_process.state() != QProcess::NotRunning)
+        return;
     m_buffer.clear();
     m_process.start(m_program, {}, QIODevice::ReadWrite | QIODevice::Unbuffered);
-    if (!m_process.waitForStarted(10'000)) {
+}
+
+bool WorkerClient::EnsureStarted()
+{
+    Start();
+    if (m_process.state() != QProcess::Running && !m_process.waitForStarted(10'000)) {
         // errorOccurred may already have finished the entry.
         if (m_busy)
             Finish(Stopped("the converter could not be started"));

@@ -17,6 +17,8 @@ public:
     explicit WorkerClient(const QString &program, QObject *parent = nullptr);
     ~WorkerClient() override;
 
+    // Starts the process without waiting for it, so it is ready by the first entry.
+    void Start();
     // Finished follows exactly once, never from inside this call.
     void Convert(const QString &source, const QString &target);
     bool IsBusy() const { return m_busy; }

@@ -3,16 +3,22 @@
 #include "workerbudget.h"
 #include "workerclient.h"
 
-WorkerPool::WorkerPool(const QString &program, int maxWorkers, qint64 memoryBudget)
-    : m_program(program), m_maxWorkers(std::max(1, maxWorkers)), m_memoryBudget(memoryBudget)
+WorkerPool::WorkerPool(const QString &program, int workerCount)
 {
+    for (int s = 0; s < std::max(1, workerCount); ++s) {
+        m_slots.push_back(Slot{std::make_unique<WorkerClient>(program), -1});
+        QObject::connect(m_slots[s].worker.get(), &WorkerClient::Finished, &m_loop,
+                         [this, s](const wire::Response &response) { OnFinished(s, response); });
+        m_slots[s].worker->Start();
+    }
 }
 
 WorkerPool::~WorkerPool() = default;
 
 void WorkerPool::Run(QVector<EntryResult> &entries, const std::function<void(int)> &handedOut,
-                     const bool &stop)
+                     const bool &stop, qint64 memoryBudget)
 {
+    m_memoryBudget = memoryBudget;
     m_entries = &entries;
     m_handedOut = handedOut;
     m_stop = &stop;
@@ -64,19 +70,13 @@ bool WorkerPool::CanStart(int entry) const
     });
 }
 
-int WorkerPool::IdleSlot()
+int WorkerPool::IdleSlot() const
 {
     for (std::size_t s = 0; s < m_slots.size(); ++s) {
         if (m_slots[s].entry < 0)
             return int(s);
     }
-    if (int(m_slots.size()) >= m_maxWorkers)
-        return -1;
-    const std::size_t s = m_slots.size();
-    m_slots.push_back(Slot{std::make_unique<WorkerClient>(m_program), -1});
-    QObject::connect(m_slots[s].worker.get(), &WorkerClient::Finished, &m_loop,
-                     [this, s](const wire::Response &response) { OnFinished(s, response); });
-    return int(s);
+    return -1;
 }
 
 void WorkerPool::OnFinished(std::size_t slot, const wire::Response &response)

@@ -16,14 +16,15 @@ class WorkerClient;
 class WorkerPool
 {
 public:
-    WorkerPool(const QString &program, int maxWorkers, qint64 memoryBudget);
+    // Starts its workers at once: they wait, ready, for the first run.
+    WorkerPool(const QString &program, int workerCount);
     ~WorkerPool();
 
     // Converts every entry that has a target, calling handedOut(i) as entry i leaves, and
     // returns when the last one is back; user input waits meanwhile. Once stop is set, no
     // further entry is handed out.
     void Run(QVector<EntryResult> &entries, const std::function<void(int)> &handedOut,
-             const bool &stop);
+             const bool &stop, qint64 memoryBudget);
 
 private:
     struct Slot {
@@ -32,13 +33,11 @@ private:
     };
 
     void HandOut();
-    int IdleSlot();
+    int IdleSlot() const;
     bool CanStart(int entry) const;
     void OnFinished(std::size_t slot, const wire::Response &response);
 
-    QString m_program;
-    int m_maxWorkers;
-    qint64 m_memoryBudget;
+    qint64 m_memoryBudget = 0;
     std::vector<Slot> m_slots;
     std::vector<qint64> m_estimates;
     QVector<EntryResult> *m_entries = nullptr;
