@@ -102,7 +102,7 @@ std::string ImageMagick::LoadInto(const std::string &source, const DecodePlan &p
     if (!m_started)
         Start();
     MagickCore::SetMagickResourceLimit(MagickCore::TimeResource, SecondsPerFile);
-    // Opened here, so that no part of the path is read as an ImageMagick file name spec.
+    // Opened here, so that no part of the path is read as ImageMagick's file name syntax.
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(source.c_str(), "rbe"));
     if (!file)
         return std::strerror(errno);
