@@ -12,7 +12,8 @@
 #include <optional>
 #include <string>
 
-namespace wire {
+namespace wire
+{
 
 enum class Status : std::uint8_t {
     Ok = 0,
@@ -22,6 +23,10 @@ enum class Status : std::uint8_t {
     TooLarge = 4,      // the header promises more than we agree to decode
     DecoderStopped = 5 // the worker crashed, ran out of memory or time (set by the client)
 };
+
+// The longest any one file may take, on either side of the pipe: the app ends a worker past
+// it, and the worker tells its decoders the same.
+constexpr int MaxSecondsPerEntry = 3600;
 
 struct Request {
     std::string source; // bytes of the source path

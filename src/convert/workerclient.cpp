@@ -49,7 +49,7 @@ WorkerClient::~WorkerClient()
 int WorkerClient::TimeLimitMs(qint64 sourceBytes)
 {
     const qint64 limit = BaseTimeLimitMs + sourceBytes / (1 << 20) * TimeLimitMsPerMiB;
-    return int(std::min<qint64>(limit, 3'600'000));
+    return int(std::min<qint64>(limit, qint64(wire::MaxSecondsPerEntry) * 1000));
 }
 
 void WorkerClient::Convert(const QString &source, const QString &target)

@@ -1,6 +1,7 @@
 #include "magickdecoder.h"
 
 #include "psdheader.h"
+#include "wireformat.h"
 
 #include <IL/il.h>
 #include <Magick++.h>
@@ -15,8 +16,8 @@ namespace
 {
 
 // Reset before each file. Past it ImageMagick ends the process, which the app reports as a
-// stopped decoder; the app's own bound for one file is never longer.
-constexpr MagickCore::MagickSizeType SecondsPerFile = 3600;
+// stopped decoder.
+constexpr MagickCore::MagickSizeType SecondsPerFile = wire::MaxSecondsPerEntry;
 
 struct FileCloser {
     void operator()(std::FILE *file) const { std::fclose(file); }
