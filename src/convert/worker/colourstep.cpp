@@ -54,9 +54,14 @@ float AbScale(int depth)
     return depth == 16 ? 65535.0f / 256.0f : 255.0f;
 }
 
-std::uint8_t ToByte(float unit)
+// 16-bit samples keep their high byte, as the decoders have always cut them; the small
+// addend keeps float error from dropping an exact high byte by one.
+std::uint8_t ToByte(float unit, int depth)
 {
-    return std::uint8_t(std::lround(std::clamp(unit, 0.0f, 1.0f) * 255.0f));
+    const float share = std::clamp(unit, 0.0f, 1.0f);
+    if (depth == 16)
+        return std::uint8_t(std::floor(share * (65535.0f / 256.0f) + 1e-3f));
+    return std::uint8_t(std::lround(share * 255.0f));
 }
 
 } // namespace
@@ -105,9 +110,11 @@ private:
     std::vector<Slot> m_slots;
 };
 
-ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite)
+ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
+                       bool whiteWhereClear)
     : m_layout(layout), m_colours(ColoursOf(layout.colorMode)),
-      m_channels(m_colours + (layout.hasAlpha ? 1 : 0)), m_blend(blendOnWhite && layout.hasAlpha)
+      m_channels(m_colours + (layout.hasAlpha ? 1 : 0)), m_blend(blendOnWhite && layout.hasAlpha),
+      m_whiteWhereClear(whiteWhereClear && layout.hasAlpha && !m_blend)
 {
     cmsSetLogErrorHandler(IgnoreErrors);
     if (m_layout.colorMode == Lab || !iccProfile.empty())
@@ -117,9 +124,7 @@ ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile
         cmsDeleteTransform(m_transform);
         m_transform = nullptr;
     }
-    const std::size_t keyBytes =
-        std::size_t(m_layout.depth / 8) * std::size_t(m_blend ? m_channels : m_colours);
-    if (m_transform && ColourCache::Fits(keyBytes))
+    if (m_transform && ColourCache::Fits(KeyBytes()))
         m_cache = std::make_unique<ColourCache>();
 }
 
@@ -184,7 +189,15 @@ bool ColourStep::IsNearlyIdentity() const
 
 bool ColourStep::IsIdentity() const
 {
-    return !m_transform && !m_blend && m_layout.colorMode == Rgb && m_layout.depth == 8;
+    return !m_transform && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
+           m_layout.depth == 8;
+}
+
+// What a pixel's result depends on: its colour, and its alpha where that changes the colour.
+std::size_t ColourStep::KeyBytes() const
+{
+    const bool alpha = m_blend || m_whiteWhereClear;
+    return std::size_t(m_layout.depth / 8) * std::size_t(alpha ? m_channels : m_colours);
 }
 
 const std::string &ColourStep::Detail() const
@@ -217,12 +230,15 @@ void ColourStep::Normalise(const void *samples, std::size_t pixels, float *colou
     const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
     const float neutral = NeutralAb(m_layout.depth);
     for (std::size_t i = 0; i < pixels; ++i, pixel += pixelBytes) {
-        const float alpha =
-            m_blend ? std::clamp(UnitSample(pixel, m_colours, m_layout.depth), 0.0f, 1.0f) : 1;
+        float alpha = 1;
+        if (m_blend || m_whiteWhereClear)
+            alpha = std::clamp(UnitSample(pixel, m_colours, m_layout.depth), 0.0f, 1.0f);
+        if (m_whiteWhereClear)
+            alpha = alpha > 0 ? 1 : 0;
         for (int c = 0; c < m_colours; ++c) {
             const float white = m_layout.colorMode == Lab && c > 0 ? neutral : 1.0f;
             const float value = UnitSample(pixel, c, m_layout.depth);
-            *colours++ = m_blend ? value * alpha + white * (1 - alpha) : value;
+            *colours++ = value * alpha + white * (1 - alpha);
         }
     }
 }
@@ -232,8 +248,7 @@ void ColourStep::Transform(const void *samples, std::size_t pixels, std::uint8_t
 {
     const auto *bytes = static_cast<const unsigned char *>(samples);
     const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
-    const std::size_t keyBytes =
-        std::size_t(m_layout.depth / 8) * std::size_t(m_blend ? m_channels : m_colours);
+    const std::size_t keyBytes = KeyBytes();
     unsigned char missed[Chunk * 4 * 5];
     std::size_t where[Chunk];
     std::size_t misses = 0;
@@ -273,9 +288,9 @@ void ColourStep::ByFormula(const float *colours, std::size_t pixels, std::uint8_
     for (std::size_t i = 0; i < pixels; ++i, colours += m_colours, rgb += 3) {
         for (int c = 0; c < 3; ++c) {
             if (m_layout.colorMode == Cmyk)
-                rgb[c] = ToByte(colours[c] * colours[3]);
+                rgb[c] = ToByte(colours[c] * colours[3], m_layout.depth);
             else
-                rgb[c] = ToByte(colours[m_colours == 1 ? 0 : c]);
+                rgb[c] = ToByte(colours[m_colours == 1 ? 0 : c], m_layout.depth);
         }
     }
 }

@@ -26,8 +26,11 @@ class ColourStep
 {
 public:
     // iccProfile: the bytes of image resource 1039, or empty. blendOnWhite: the composite's
-    // colour is unmatted and must be blended on white by its alpha here.
-    ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite);
+    // colour is unmatted and must be blended on white by its alpha here. whiteWhereClear: the
+    // colour is matted already, but wholly clear pixels, which some writers leave black, are
+    // to show white.
+    ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
+               bool whiteWhereClear = false);
     ~ColourStep();
     ColourStep(const ColourStep &) = delete;
     ColourStep &operator=(const ColourStep &) = delete;
@@ -42,6 +45,7 @@ public:
 private:
     void UseProfile(const std::string &iccProfile);
     bool IsNearlyIdentity() const;
+    std::size_t KeyBytes() const;
     void Normalise(const void *samples, std::size_t pixels, float *colours) const;
     void Transform(const void *samples, std::size_t pixels, std::uint8_t *rgb) const;
     void ByFormula(const float *colours, std::size_t pixels, std::uint8_t *rgb) const;
@@ -50,6 +54,7 @@ private:
     int m_colours;  // colour channels of the mode
     int m_channels; // with alpha
     bool m_blend;
+    bool m_whiteWhereClear;
     std::string m_detail;
     void *m_transform = nullptr; // LittleCMS's, from the file's colours to 8-bit sRGB
     // Results already worked out: an exact transform takes far longer than a look-up, and

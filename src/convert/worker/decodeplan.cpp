@@ -26,8 +26,10 @@ bool DevilFallsShort(const PsdHeader &header, const PsdContents &contents)
     // It reads 16-bit data only raw, and no ZIP data at all.
     if (contents.compression > 1 || (header.depth == 16 && contents.compression != 0))
         return true;
-    // It bands 16-bit ink and takes alpha for black.
-    if (header.colorMode == Cmyk && (header.depth == 16 || header.channels > 4))
+    // It bands 16-bit ink and takes alpha for black; and it turns ink into RGB itself, where a
+    // profile should.
+    if (header.colorMode == Cmyk &&
+        (header.depth == 16 || header.channels > 4 || !contents.iccProfile.empty()))
         return true;
     // It would show the blank stand-in, or black where the picture is transparent.
     return contents.blankStandIn || (contents.mergedTransparency && !IsFromPhotoshop(contents));
@@ -38,7 +40,7 @@ Backdrop BackdropFor(const PsdContents &contents)
     if (!contents.hasRealComposite)
         return Backdrop::Flatten;
     if (contents.mergedTransparency && !IsFromPhotoshop(contents))
-        return Backdrop::WhiteWhereClear;
+        return Backdrop::Decide;
     return Backdrop::Ignore;
 }
 
@@ -69,5 +71,8 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
     plan.backdrop = BackdropFor(contents);
     plan.width = header->width;
     plan.height = header->height;
+    plan.colorMode = header->colorMode;
+    plan.depth = header->depth;
+    plan.iccProfile = contents.iccProfile;
     return plan;
 }

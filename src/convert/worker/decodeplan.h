@@ -10,9 +10,9 @@ enum class Decoder { Devil, Magick };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {
-    Ignore,          // no transparency, or Photoshop's composite, already blended on white
-    WhiteWhereClear, // blended on white by its writer, but left black where fully transparent
-    Flatten,         // a composite rebuilt from the layers: straight alpha, blended here
+    Ignore,  // no transparency, or Photoshop's composite, already blended on white
+    Flatten, // a composite rebuilt from the layers: straight alpha, blended here
+    Decide,  // the data show whether the writer blended it on white or left that to us
 };
 
 struct DecodePlan {
@@ -21,6 +21,9 @@ struct DecodePlan {
     Backdrop backdrop = Backdrop::Ignore;
     std::uint32_t width = 0; // as the header promises; 0 when the file is no PSD
     std::uint32_t height = 0;
+    int colorMode = 0; // the header's
+    int depth = 0;
+    std::string iccProfile; // resource 1039, or empty
 };
 
 // Which decoder takes the source and how, decided from its header and sections (never from

@@ -30,7 +30,11 @@ void MatteCheck::Feed(const void *samples, std::size_t pixels)
     const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
     const int alphaChannel = m_channels - 1;
     for (std::size_t i = 0; i < pixels; ++i, pixel += pixelBytes) {
-        const float floor = 1 - UnitSample(pixel, alphaChannel, m_layout.depth) - Tolerance;
+        // Wholly clear pixels tell nothing: some writers leave them black.
+        const float alpha = UnitSample(pixel, alphaChannel, m_layout.depth);
+        if (alpha <= 0)
+            continue;
+        const float floor = 1 - alpha - Tolerance;
         for (int c = 0; c < m_checked; ++c) {
             if (UnitSample(pixel, c, m_layout.depth) < floor) {
                 m_unmatted = true;

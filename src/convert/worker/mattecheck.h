@@ -6,7 +6,8 @@
 
 // Whether a composite's colour is already matted on white, as Photoshop and GIMP store it, or
 // left unmatted, as ImageMagick and Krita store it: in a matted composite no colour value lies
-// below white x (1 - alpha). Fed the samples band by band, in any number of pixels at a time.
+// below white x (1 - alpha), wholly clear pixels aside. Fed the samples band by band, in any number
+// of pixels at a time.
 class MatteCheck
 {
 public:
