@@ -1,22 +1,38 @@
 #include "colourgrid.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace
 {
 
-constexpr int EncodeSteps = 65535;
+// Steps of the encoding table, over the square root of linear light: fine where the sRGB
+// curve is steep, and small enough to stay in the fastest cache, which a table over linear
+// light as fine near black would not.
+constexpr int EncodeSteps = 4095;
 
-double SrgbEncoded(double linear)
+// The sRGB encoding, made once per process.
+const std::array<std::uint8_t, EncodeSteps + 1> &SrgbEncoding()
 {
-    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    static const auto table = [] {
+        std::array<std::uint8_t, EncodeSteps + 1> encoded{};
+        for (int i = 0; i <= EncodeSteps; ++i) {
+            const double root = i / double(EncodeSteps);
+            const double linear = root * root;
+            const double value =
+                linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+            encoded[std::size_t(i)] = std::uint8_t(std::lround(value * 255));
+        }
+        return encoded;
+    }();
+    return table;
 }
 
 } // namespace
 
 ColourGrid::ColourGrid(int colours, int pointsPerAxis, const Sampler &sample)
-    : m_colours(colours), m_points(pointsPerAxis), m_encode(EncodeSteps + 1)
+    : m_colours(colours), m_points(pointsPerAxis), m_encode(SrgbEncoding().data())
 {
     std::size_t points = 1;
     for (int c = colours - 1; c >= 0; --c) {
@@ -32,9 +48,6 @@ ColourGrid::ColourGrid(int colours, int pointsPerAxis, const Sampler &sample)
     }
     m_linear.resize(points * 3);
     sample(units.data(), points, m_linear.data());
-    for (int i = 0; i <= EncodeSteps; ++i)
-        m_encode[std::size_t(i)] =
-            std::uint8_t(std::lround(SrgbEncoded(i / double(EncodeSteps)) * 255));
     for (int value = 0; value < 256; ++value)
         m_byteCells[value] = CellOf(float(value) / 255.0f);
 }
@@ -50,7 +63,7 @@ ColourGrid::Cell ColourGrid::CellOf(float unit) const
 // tetrahedron that the order of its fractions picks out, and its corners' weights are the
 // differences of those fractions. Chosen by selects, not branches, which would stall on noisy
 // pictures.
-void ColourGrid::Tetrahedral(std::size_t base, const Cell *cells, float weight, float *sum) const
+ColourGrid::Tetrahedron ColourGrid::TetrahedronOf(const Cell *cells) const
 {
     const float a = cells[0].fraction;
     const float b = cells[1].fraction;
@@ -59,44 +72,48 @@ void ColourGrid::Tetrahedral(std::size_t base, const Cell *cells, float weight, 
     const float low = std::min({a, b, c});
     const float middle = a + b + c - high - low;
     // The order of the three, ties going to the earlier channel.
-    const bool abOrder = a >= b;
-    const bool acOrder = a >= c;
-    const bool bcOrder = b >= c;
-    const std::size_t *strides = m_strides;
-    const std::size_t highStride = abOrder && acOrder    ? strides[0]
-                                   : !abOrder && bcOrder ? strides[1]
-                                                         : strides[2];
-    const std::size_t lowStride = !abOrder && !acOrder  ? strides[0]
-                                  : abOrder && !bcOrder ? strides[1]
-                                                        : strides[2];
-    const std::size_t all = strides[0] + strides[1] + strides[2];
-    const std::size_t first = highStride;
-    const std::size_t second = all - highStride - lowStride;
-    const float *p = &m_linear[base];
-    const float w0 = weight * (1 - high);
-    const float w1 = weight * (high - middle);
-    const float w2 = weight * (middle - low);
-    const float w3 = weight * low;
-    for (int k = 0; k < 3; ++k)
-        sum[k] += w0 * p[k] + w1 * p[first + k] + w2 * p[first + second + k] + w3 * p[all + k];
+    const bool ab = a >= b;
+    const bool ac = a >= c;
+    const bool bc = b >= c;
+    const std::size_t highStride = ab && ac    ? m_strides[0]
+                                   : !ab && bc ? m_strides[1]
+                                               : m_strides[2];
+    const std::size_t lowStride = !ab && !ac  ? m_strides[0]
+                                  : ab && !bc ? m_strides[1]
+                                              : m_strides[2];
+    const std::size_t all = m_strides[0] + m_strides[1] + m_strides[2];
+    return {highStride, all - lowStride, all, {1 - high, high - middle, middle - low, low}};
 }
 
-// Four channels: between the two tetrahedral results of the neighbouring planes of the last.
+void ColourGrid::Accumulate(const float *point, const Tetrahedron &tetrahedron, float share,
+                            float *sum) const
+{
+    const float *w = tetrahedron.weights;
+    for (int k = 0; k < 3; ++k)
+        sum[k] +=
+            share * (w[0] * point[k] + w[1] * point[tetrahedron.first + k] +
+                     w[2] * point[tetrahedron.second + k] + w[3] * point[tetrahedron.third + k]);
+}
+
+// Four channels: between the results in the two neighbouring planes of the last, which share
+// their tetrahedron.
 template <int Colours> void ColourGrid::Blend(const Cell *cells, std::uint8_t *rgb) const
 {
     std::size_t base = 0;
     for (int c = 0; c < Colours; ++c)
         base += std::size_t(cells[c].index) * m_strides[c];
+    const Tetrahedron tetrahedron = TetrahedronOf(cells);
+    const float *point = &m_linear[base];
     float sum[3] = {0, 0, 0};
     if constexpr (Colours == 3) {
-        Tetrahedral(base, cells, 1, sum);
+        Accumulate(point, tetrahedron, 1, sum);
     } else {
-        const float up = cells[3].fraction;
-        Tetrahedral(base, cells, 1 - up, sum);
-        Tetrahedral(base + m_strides[3], cells, up, sum);
+        Accumulate(point, tetrahedron, 1 - cells[3].fraction, sum);
+        Accumulate(point + m_strides[3], tetrahedron, cells[3].fraction, sum);
     }
     for (int k = 0; k < 3; ++k)
-        rgb[k] = m_encode[std::size_t(std::clamp(sum[k], 0.0f, 1.0f) * EncodeSteps + 0.5f)];
+        rgb[k] =
+            m_encode[std::size_t(std::sqrt(std::clamp(sum[k], 0.0f, 1.0f)) * EncodeSteps + 0.5f)];
 }
 
 template <int Colours>

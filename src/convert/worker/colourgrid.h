@@ -29,8 +29,15 @@ private:
         int index = 0;      // of the grid point below
         float fraction = 0; // of the way to the next
     };
+    // The corners, as offsets from the cell's first, and their weights.
+    struct Tetrahedron {
+        std::size_t first, second, third;
+        float weights[4];
+    };
     Cell CellOf(float unit) const;
-    void Tetrahedral(std::size_t base, const Cell *cells, float weight, float *sum) const;
+    Tetrahedron TetrahedronOf(const Cell *cells) const;
+    void Accumulate(const float *point, const Tetrahedron &tetrahedron, float share,
+                    float *sum) const;
     template <int Colours> void Blend(const Cell *cells, std::uint8_t *rgb) const;
     template <int Colours>
     void FromUnits(const float *units, std::size_t pixels, std::uint8_t *rgb) const;
@@ -42,6 +49,6 @@ private:
     int m_points;
     std::size_t m_strides[4] = {}; // in floats
     Cell m_byteCells[256];
-    std::vector<float> m_linear;        // three per point
-    std::vector<std::uint8_t> m_encode; // sRGB encoding of linear values in 1/65535 steps
+    std::vector<float> m_linear;  // three per point
+    const std::uint8_t *m_encode; // sRGB encoding, by the square root of linear light
 };

@@ -57,6 +57,20 @@ float AbScale(int depth)
 
 // 16-bit samples keep their high byte, as the decoders have always cut them; the small
 // addend keeps float error from dropping an exact high byte by one.
+// The last grid filled, for the next picture: a batch's files tend to share their profile,
+// and filling a grid takes longer than converting a small picture. The worker converts one
+// file at a time.
+struct GridForProfile {
+    std::string key; // the mode, depth and profile it was made for
+    std::shared_ptr<const ColourGrid> grid;
+};
+
+GridForProfile &LastGrid()
+{
+    static GridForProfile last;
+    return last;
+}
+
 std::uint8_t ToByte(float unit, int depth)
 {
     const float share = std::clamp(unit, 0.0f, 1.0f);
@@ -146,6 +160,15 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
         cmsCloseProfile(source);
         return;
     }
+    const int points = m_colours == 4 ? 17 : 49;
+    const bool gridded = mode != Grayscale && pixels > std::uint64_t(std::pow(points, m_colours));
+    const std::string gridKey = std::to_string(mode) + "/" + std::to_string(m_layout.depth) + "/" +
+                                (mode == Lab ? std::string() : iccProfile);
+    if (gridded && LastGrid().key == gridKey) {
+        m_grid = LastGrid().grid;
+        cmsCloseProfile(source);
+        return;
+    }
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     // Unoptimised: the precalculated tables LittleCMS would use instead are off by up to twenty
     // levels near the edges of the gamut.
@@ -158,19 +181,16 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
     } else if ((mode == Grayscale || mode == Rgb) && IsNearlyIdentity()) {
         cmsDeleteTransform(m_transform);
         m_transform = nullptr;
-    } else if (mode != Grayscale) {
-        SampleOnGrid(source, pixels);
+    } else if (gridded) {
+        SampleOnGrid(source, points);
+        if (m_grid)
+            LastGrid() = {gridKey, m_grid};
     }
     cmsCloseProfile(source);
 }
 
-// Where the grid takes less time to fill than the picture would take pixel by pixel.
-void ColourStep::SampleOnGrid(void *source, std::uint64_t pixels)
+void ColourStep::SampleOnGrid(void *source, int points)
 {
-    const int points = m_colours == 4 ? 17 : 49;
-    const std::uint64_t gridPoints = std::uint64_t(std::pow(points, m_colours));
-    if (pixels <= gridPoints)
-        return;
     // sRGB's primaries and white, without its tone curve.
     const cmsCIExyY white = {0.3127, 0.3290, 1.0};
     const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
@@ -187,7 +207,7 @@ void ColourStep::SampleOnGrid(void *source, std::uint64_t pixels)
         cmsCloseProfile(linearSrgb);
     if (!toLinear)
         return;
-    m_grid = std::make_unique<ColourGrid>(
+    m_grid = std::make_shared<const ColourGrid>(
         m_colours, points, [&](const float *units, std::size_t count, float *out) {
             std::vector<float> colours(units, units + count * std::size_t(m_colours));
             ToLcmsUnits(colours.data(), count);
@@ -237,7 +257,7 @@ bool ColourStep::IsNearlyIdentity() const
 
 bool ColourStep::IsIdentity() const
 {
-    return !m_transform && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
+    return !m_transform && !m_grid && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
            m_layout.depth == 8;
 }
 

@@ -46,7 +46,7 @@ public:
 
 private:
     void UseProfile(const std::string &iccProfile, std::uint64_t pixels);
-    void SampleOnGrid(void *source, std::uint64_t pixels);
+    void SampleOnGrid(void *source, int points);
     void ToLcmsUnits(float *colours, std::size_t pixels) const;
     bool IsNearlyIdentity() const;
     std::size_t KeyBytes() const;
@@ -64,5 +64,5 @@ private:
     // Results already worked out: an exact transform takes far longer than a look-up, and
     // pictures repeat their colours.
     std::unique_ptr<ColourCache> m_cache;
-    std::unique_ptr<ColourGrid> m_grid;
+    std::shared_ptr<const ColourGrid> m_grid;
 };
