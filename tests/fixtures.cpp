@@ -3,6 +3,7 @@
 #include "psdwriter.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -30,4 +31,15 @@ QByteArray FileDigest(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+QByteArray SystemProfile(const QString &name)
+{
+    const QDir ghostscript("/usr/share/ghostscript");
+    for (const QString &version : ghostscript.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(ghostscript.filePath(version + "/iccprofiles/" + name));
+        if (file.open(QIODevice::ReadOnly))
+            return file.readAll();
+    }
+    return {};
 }

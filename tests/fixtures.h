@@ -13,3 +13,6 @@ QByteArray SmallPsd(int width = 8, int height = 6);
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
 // A file's SHA-256, or "" when it cannot be read.
 QByteArray FileDigest(const QString &path);
+// The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
+// "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
+QByteArray SystemProfile(const QString &name);
