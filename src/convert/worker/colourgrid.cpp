@@ -63,7 +63,8 @@ ColourGrid::Cell ColourGrid::CellOf(float unit) const
 // tetrahedron that the order of its fractions picks out, and its corners' weights are the
 // differences of those fractions. Chosen by selects, not branches, which would stall on noisy
 // pictures.
-ColourGrid::Tetrahedron ColourGrid::TetrahedronOf(const Cell *cells) const
+[[gnu::always_inline]] inline ColourGrid::Tetrahedron
+ColourGrid::TetrahedronOf(const Cell *cells) const
 {
     const float a = cells[0].fraction;
     const float b = cells[1].fraction;
@@ -85,8 +86,9 @@ ColourGrid::Tetrahedron ColourGrid::TetrahedronOf(const Cell *cells) const
     return {highStride, all - lowStride, all, {1 - high, high - middle, middle - low, low}};
 }
 
-void ColourGrid::Accumulate(const float *point, const Tetrahedron &tetrahedron, float share,
-                            float *sum) const
+[[gnu::always_inline]] inline void ColourGrid::Accumulate(const float *point,
+                                                          const Tetrahedron &tetrahedron,
+                                                          float share, float *sum) const
 {
     const float *w = tetrahedron.weights;
     for (int k = 0; k < 3; ++k)

@@ -178,8 +178,13 @@ bool ColourStep::IsNearlyIdentity() const
 
 bool ColourStep::IsIdentity() const
 {
-    return !m_transform && !m_grid && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
-           m_layout.depth == 8;
+    return KeepsColours() && m_layout.colorMode == Rgb && m_layout.depth == 8;
+}
+
+bool ColourStep::KeepsColours() const
+{
+    return !m_transform && !m_grid && !m_blend && !m_whiteWhereClear &&
+           m_layout.colorMode != Cmyk && m_layout.colorMode != Lab;
 }
 
 // What a pixel's result depends on: its colour, and its alpha where that changes the colour.

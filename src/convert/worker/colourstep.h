@@ -41,6 +41,9 @@ public:
     void ToSrgb8(const void *samples, std::size_t pixels, std::uint8_t *rgb) const;
     // No transform and no blend: a caller that already has 8-bit sRGB may skip the step.
     bool IsIdentity() const;
+    // Neither a transform nor anything done by alpha: the step only cuts the samples to 8 bits
+    // (16-bit ones by their high byte) and widens grey to RGB.
+    bool KeepsColours() const;
     // "" or a short word for the result's detail, e.g. that an unusable profile was ignored.
     const std::string &Detail() const;
 

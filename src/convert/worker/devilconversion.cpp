@@ -84,7 +84,8 @@ wire::Response ColourDevilImage(const DecodePlan &plan)
     const ILubyte *data = ilGetData();
     const auto loaded = [&](std::uint32_t y) { return data + y * rowBytes; };
     const std::unique_ptr<ColourStep> step = ColourStepFor(plan, *layout, width, height, loaded);
-    if (step->IsIdentity())
+    // DevIL's own reading is the step's: it cuts 16 bits by the high byte, and keeps grey grey.
+    if (step->KeepsColours())
         return {wire::Status::Ok, step->Detail()};
     // The picture is painted over the image that holds it.
     const std::vector<ILubyte> copy(data, data + rowBytes * height);
