@@ -73,7 +73,7 @@ QByteArray PsdWriter::ImageData() const
         for (int y = 0; y < m_height; ++y) {
             QByteArray row = ChannelRow(m_samples, channel, y);
             if (m_compression == Rle) {
-                row = PackBits(row);
+                row = channel == 0 && y == m_packedRow.first ? m_packedRow.second : PackBits(row);
                 counts += Big(row.size(), m_psb ? 4 : 2);
             }
             rows += row;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 // Writes small PSD and PSB files for tests: the merged image, and on request image resources and
 // one layer.
@@ -27,6 +28,12 @@ public:
     PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
     PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
     PsdWriter &AddResource(quint16 id, const QByteArray &data);
+    // RLE only: row y of the first channel packed as given, damaged or not.
+    PsdWriter &SetFirstPackedRow(int y, const QByteArray &packed)
+    {
+        m_packedRow = {y, packed};
+        return *this;
+    }
     // One raw layer as large as the picture: the colour channels of these samples, then their
     // transparency. With mergedTransparency the layer count is negative, which says the merged
     // image's first extra channel is its transparency.
@@ -67,4 +74,5 @@ private:
     QByteArray m_resources;
     Samples m_layer;
     bool m_mergedTransparency = false;
+    std::pair<int, QByteArray> m_packedRow{-1, {}};
 };

@@ -30,6 +30,8 @@ class TestPsdHeader : public QObject
 private slots:
     void verdict_data();
     void verdict();
+    void packedRows_data();
+    void packedRows();
 };
 
 void TestPsdHeader::verdict_data()
@@ -87,6 +89,38 @@ void TestPsdHeader::verdict()
     QFETCH(QString, verdict);
     const QTemporaryDir dir;
     QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()), verdict);
+}
+
+void TestPsdHeader::packedRows_data()
+{
+    QTest::addColumn<QByteArray>("packed"); // the third row of the first channel, 8 bytes wide
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("as written") << QByteArray::fromHex("f9aa") << true;
+    QTest::newRow("with do-nothing headers") << QByteArray::fromHex("80fc010202030480") << true;
+    QTest::newRow("literal one over") << QByteArray::fromHex("08000102030405060708") << false;
+    QTest::newRow("run over") << QByteArray::fromHex("f7aa") << false;
+    QTest::newRow("run over in the middle") << QByteArray::fromHex("fdaaf8bb") << false;
+    QTest::newRow("short of its width") << QByteArray::fromHex("fcaa") << false;
+    QTest::newRow("bytes left over") << QByteArray::fromHex("f9aa00bb") << false;
+    QTest::newRow("literal cut short") << QByteArray::fromHex("07000102") << false;
+    QTest::newRow("run without its byte") << QByteArray::fromHex("fcaafd") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+// DevIL reads a channel's rows as one stream and writes past its buffer where one runs over;
+// every row is unpacked before it sees the file.
+void TestPsdHeader::packedRows()
+{
+    QFETCH(QByteArray, packed);
+    QFETCH(bool, accepted);
+    const auto bytes = PsdWriter(8, 5, PsdWriter::Cmyk, [](int, int, int c) { return c * 9000; })
+                           .SetCompression(PsdWriter::Rle)
+                           .SetFirstPackedRow(2, packed)
+                           .Bytes();
+    const QTemporaryDir dir;
+    QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()),
+             accepted ? "" : "a packed row does not fill its width exactly");
 }
 
 QTEST_GUILESS_MAIN(TestPsdHeader)

@@ -112,6 +112,14 @@ void TestWorker::convertsOrFailsCleanly_data()
         << "a.psd" << W::TruncatedInRowCounts() << "a.jpg" << Status::Unreadable;
     QTest::newRow("resource name length 0xFF")
         << "a.psd" << W::ResourceNameLengthFF() << "a.jpg" << Status::Unreadable;
+    // DevIL checks a literal against its buffer a byte late, and black ink not at all.
+    QTest::newRow("packed row overruns")
+        << "a.psd"
+        << W(8, 5, W::Cmyk, [](int, int, int c) { return c * 9000; })
+               .SetCompression(W::Rle)
+               .SetFirstPackedRow(2, QByteArray::fromHex("08000102030405060708"))
+               .Bytes()
+        << "a.jpg" << Status::Unreadable;
     QTest::newRow("PSB, 300,000 square")
         << "a.psb" << W::ClaimsHugeSize(true) << "a.jpg" << Status::TooLarge;
     // DevIL leaves an image behind after a failed load, and would save it.

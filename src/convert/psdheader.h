@@ -47,7 +47,10 @@ struct PsdContents {
     bool mergedTransparency = false;
     // Of the merged image data: 0 raw, 1 RLE, 2 and 3 ZIP.
     int compression = 0;
+    // Where the merged image data begins, after its compression field.
+    std::uint64_t imageDataOffset = 0;
 };
 
-// Walks every section up to the merged image data and checks that data is all there.
+// Walks every section up to the merged image data and checks that data is all there, and that
+// every packed row of it unpacks to exactly its width.
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header);
