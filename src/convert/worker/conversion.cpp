@@ -48,8 +48,9 @@ std::optional<wire::Response> CheckSource(const std::string &source)
 
 } // namespace
 
-wire::Response Convert(const wire::Request &request, MagickLoader &magick)
+wire::Response Convert(const wire::Request &request, MagickLoader &magick, bool &unclean)
 {
+    unclean = false;
     if (std::optional<wire::Response> refusal = CheckTarget(request.target))
         return *refusal;
     if (std::optional<wire::Response> refusal = CheckSource(request.source))
@@ -61,8 +62,8 @@ wire::Response Convert(const wire::Request &request, MagickLoader &magick)
     const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
     if (!scratch.IsHeld())
         return {wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    const wire::Response converted =
-        ConvertWithDevil(request.source, scratch.Path(), std::get<DecodePlan>(plan), magick);
+    const wire::Response converted = ConvertWithDevil(request.source, scratch.Path(),
+                                                      std::get<DecodePlan>(plan), magick, unclean);
     if (converted.status != wire::Status::Ok)
         return converted;
     if (!IsCompleteJpeg(scratch.Path()))
