@@ -76,10 +76,32 @@ QByteArray PsdWriter::ImageData() const
                 row = channel == 0 && y == m_packedRow.first ? m_packedRow.second : PackBits(row);
                 counts += Big(row.size(), m_psb ? 4 : 2);
             }
-            rows += row;
+            rows += m_compression == ZipPredicted ? Predicted(row) : row;
         }
     }
+    // qCompress puts the length in front of the zlib stream.
+    if (m_compression >= Zip)
+        rows = qCompress(rows).mid(4);
     return Big(m_compression, 2) + counts + rows;
+}
+
+// Each 8- or 16-bit sample as its difference from the one before it in the row.
+QByteArray PsdWriter::Predicted(QByteArray row) const
+{
+    const auto sample = [&](qsizetype i) {
+        return m_depth == 8 ? quint8(row[i])
+                            : quint16(quint8(row[2 * i]) << 8 | quint8(row[2 * i + 1]));
+    };
+    for (qsizetype i = row.size() * 8 / m_depth - 1; i > 0; --i) {
+        const auto delta = quint16(sample(i) - sample(i - 1));
+        if (m_depth == 8) {
+            row[i] = char(delta);
+        } else {
+            row[2 * i] = char(delta >> 8);
+            row[2 * i + 1] = char(delta);
+        }
+    }
+    return row;
 }
 
 // A record naming the layer's bounds and channels (transparency is channel -1), then their data.
@@ -133,8 +155,34 @@ QByteArray PsdWriter::ResourceNameLengthFF()
            Big(Raw, 2) + QByteArray(3 * 8 * 8, char(0x80));
 }
 
+QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
+                               const std::function<quint8(int y, int channel)> &value)
+{
+    const int channels = mode == Grayscale ? 1 : int(mode);
+    QByteArray counts;
+    QByteArray rows;
+    for (int channel = 0; channel < channels; ++channel) {
+        for (int y = 0; y < height; ++y) {
+            QByteArray row;
+            for (int left = width; left > 0; left -= 128)
+                row += char(left == 1 ? 0 : 1 - std::min(left, 128)) +
+                       QByteArray(1, char(value(y, channel)));
+            counts += Big(row.size(), 4);
+            rows += row;
+        }
+    }
+    return Header(2, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) + Big(Rle, 2) +
+           counts + rows;
+}
+
 QByteArray PsdWriter::ClaimsHugeSize(bool psb)
 {
-    return Header(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb) + Big(0, 8) + Big(0, psb ? 8 : 4) +
-           Big(Raw, 2);
+    return ClaimsSize(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb, Raw);
+}
+
+QByteArray PsdWriter::ClaimsSize(int version, int channels, quint32 width, quint32 height,
+                                 int depth, int colorMode, Compression compression)
+{
+    return Header(version, channels, height, width, depth, colorMode) + Big(0, 8) +
+           Big(0, version == 2 ? 8 : 4) + Big(compression, 2) + "zz";
 }

@@ -12,7 +12,7 @@ class PsdWriter
 {
 public:
     enum ColorMode { Grayscale = 1, Rgb = 3, Cmyk = 4 };
-    enum Compression { Raw = 0, Rle = 1 };
+    enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
@@ -50,7 +50,13 @@ public:
     // Damaged files of kinds that have crashed decoders.
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
+    // An 8-bit PSB in RLE whose rows are each one value: little room for a picture of any size.
+    static QByteArray FlatRows(int width, int height, ColorMode mode,
+                               const std::function<quint8(int y, int channel)> &value);
     static QByteArray ClaimsHugeSize(bool psb); // 300,000 x 300,000 pixels, with no data
+    // A header and empty sections before two bytes of image data, nowhere near what it claims.
+    static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
+                                 int depth, int colorMode, Compression compression);
 
 private:
     template <typename T> PsdWriter &Set(T &field, T value)
@@ -62,6 +68,7 @@ private:
     QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;
+    QByteArray Predicted(QByteArray row) const;
 
     int m_width;
     int m_height;

@@ -142,9 +142,9 @@ void TestWorker::convertsOrFailsCleanly_data()
         << "a.jpg" << Status::DecoderStopped;
     // DevIL reports a full disk only on its error stack; a file size limit fails writes alike.
     QTest::newRow("full disk") << "full.psd" << SmallPsd(512, 512) << "a.jpg" << Status::Unwritable;
-    // 48 MB of pixels do not fit in 64 MB beside the program and its libraries.
-    QTest::newRow("out of memory")
-        << "big.psd" << SmallPsd(4000, 4000) << "a.jpg" << Status::Unreadable;
+    // 48 MB of pixels do not fit in 64 MB beside the program and its libraries, but the few
+    // rows at a time that our own reader holds do.
+    QTest::newRow("out of memory") << "big.psd" << SmallPsd(4000, 4000) << "a.jpg" << Status::Ok;
     // What stands at these targets is made first, and stays as it is.
     QTest::newRow("existing file") << "a.psd" << good << "file.jpg" << Status::AlreadyExists;
     QTest::newRow("dangling link") << "a.psd" << good << "link.jpg" << Status::AlreadyExists;

@@ -104,7 +104,8 @@ std::string CheckRleRows(SectionReader &counts, const std::string &path, const P
         if (size > packed.size() || !data.Read(packed.data(), std::size_t(size)) ||
             !UnpackRow(packed.data(), std::size_t(size), look ? row.data() : nullptr, rowBytes))
             return "a packed row does not fill its width exactly";
-        white = !look || std::all_of(row.cbegin(), row.cend(), [](auto b) { return b == 0xFF; });
+        if (look)
+            white = std::all_of(row.cbegin(), row.cend(), [](auto b) { return b == 0xFF; });
     }
     return "";
 }
@@ -198,11 +199,35 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
     return SaturatingProduct(size, bytesPerChannel);
 }
 
-bool IsTooLargeToDecode(const PsdHeader &header)
+std::string TooLargeToRead(const PsdHeader &header)
 {
-    const std::uint32_t maxSide = header.version == 2 ? MaxSidePsb : MaxSidePsd;
-    return header.width > maxSide || header.height > maxSide ||
-           DecodedSizeEstimate(header) >= MaxDecodedSize;
+    const std::uint32_t maxSide =
+        std::min(header.version == 2 ? MaxSidePsb : MaxSidePsd, MaxJpegSide);
+    if (header.width > maxSide)
+        return "width " + std::to_string(header.width) + " pixels, more than " +
+               std::to_string(maxSide);
+    if (header.height > maxSide)
+        return "height " + std::to_string(header.height) + " pixels, more than " +
+               std::to_string(maxSide);
+    if (header.channels > MaxChannels)
+        return std::to_string(header.channels) + " channels, more than " +
+               std::to_string(MaxChannels);
+    return "";
+}
+
+std::string TooLargeToHold(const PsdHeader &header)
+{
+    const std::uint64_t decoded = DecodedSizeEstimate(header);
+    const std::uint64_t rgb = SaturatingProduct(SaturatingProduct(header.width, header.height), 3);
+    if (decoded < MaxDecodedSize && rgb < MaxDecodedSize)
+        return "";
+    const bool asRgb = decoded < MaxDecodedSize;
+    return "decoded size " + std::to_string(std::max(decoded, rgb) >> 20) + " MiB (" +
+           std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels, " +
+           (asRgb ? "as 8-bit RGB"
+                  : std::to_string(header.channels) + " channels of " +
+                        std::to_string(header.depth) + " bits") +
+           "), " + std::to_string(MaxDecodedSize >> 30) + " GiB or more";
 }
 
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)

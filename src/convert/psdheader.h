@@ -10,6 +10,9 @@
 
 constexpr std::uint32_t MaxSidePsd = 30'000;
 constexpr std::uint32_t MaxSidePsb = 300'000;
+// libjpeg's limit; DevIL calls exit() past it.
+constexpr std::uint32_t MaxJpegSide = 65'500;
+constexpr int MaxChannels = 56;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
 struct PsdHeader {
@@ -28,8 +31,13 @@ std::optional<PsdHeader> ReadPsdHeader(const std::string &path);
 // channel takes a whole byte once decoded. Saturates instead of wrapping.
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 
-// More than 30,000 pixels a side (PSB: 300,000), or a decoded size of 2 GiB or more.
-bool IsTooLargeToDecode(const PsdHeader &header);
+// What is too large for any decoder, or "": more than 30,000 pixels a side (PSB: 300,000),
+// more than a JPEG file takes, or more channels than the format allows.
+std::string TooLargeToRead(const PsdHeader &header);
+
+// What is too large for a decoder that holds the whole picture, or "": a decoded size of
+// 2 GiB or more, in the file's channels or as 8-bit RGB.
+std::string TooLargeToHold(const PsdHeader &header);
 
 // What the colour mode data, image resources and layer sections say about the merged image.
 struct PsdContents {

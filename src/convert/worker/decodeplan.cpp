@@ -5,8 +5,11 @@
 namespace
 {
 
-// libjpeg's limit; DevIL calls exit() past it.
-constexpr std::uint32_t MaxJpegSide = 65'500;
+// DevIL holds the image, and a channel of it besides: past this the reader takes the file.
+constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
+// Debian's policy for ImageMagick, which a process may only lower.
+constexpr std::uint32_t MagickMaxSide = 16'000;
+constexpr std::uint64_t MagickMaxArea = 128'000'000;
 
 enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4 };
 
@@ -42,11 +45,58 @@ Backdrop BackdropFor(const PsdContents &contents)
     return Backdrop::Ignore;
 }
 
-// DevIL works out image sizes in 32 bits, and the JPEG file holds 8-bit RGB.
-bool IsTooLargeForJpeg(const PsdHeader &header)
+// The reader takes the stored composite only, never one to be rebuilt from the layers.
+bool ReaderTakes(const PsdHeader &header, const PsdContents &contents, Backdrop backdrop)
 {
-    return header.width > MaxJpegSide || header.height > MaxJpegSide ||
-           std::uint64_t(header.width) * header.height * 3 >= MaxDecodedSize;
+    return header.colorMode == Rgb && header.depth == 8 && contents.compression <= 3 &&
+           !contents.blankStandIn && backdrop == Backdrop::Ignore;
+}
+
+std::string Pixels(const PsdHeader &header)
+{
+    return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+}
+
+// What DevIL would hold: the picture in up to four channels, and one channel besides.
+std::string TooLargeForDevil(const PsdHeader &header)
+{
+    const std::uint64_t bytes = std::uint64_t(header.width) * header.height *
+                                std::uint64_t(header.depth / 8) *
+                                std::uint64_t(std::min(header.channels, 4) + 1);
+    if (bytes <= DevilBudget)
+        return "";
+    return "decoded size " + std::to_string(bytes >> 20) + " MiB (" + Pixels(header) + ", " +
+           std::to_string(header.channels) + " channels of " + std::to_string(header.depth) +
+           " bits), more than " + std::to_string(DevilBudget >> 20) + " MiB";
+}
+
+std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &contents)
+{
+    const std::string what =
+        Pixels(header) + (contents.blankStandIn ? " to rebuild from layers" : " for ImageMagick");
+    if (header.width > MagickMaxSide || header.height > MagickMaxSide)
+        return what + ", more than " + std::to_string(MagickMaxSide) + " a side";
+    if (std::uint64_t(header.width) * header.height > MagickMaxArea)
+        return what + ", more than " + std::to_string(MagickMaxArea / 1'000'000) + " megapixels";
+    return "";
+}
+
+DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
+{
+    DecodePlan plan;
+    plan.isPsd = true;
+    plan.decoder = DevilFallsShort(header, contents) ? Decoder::Magick : Decoder::Devil;
+    plan.backdrop = BackdropFor(contents);
+    plan.width = header.width;
+    plan.height = header.height;
+    plan.colorMode = header.colorMode;
+    plan.depth = header.depth;
+    plan.version = header.version;
+    plan.channels = header.channels;
+    plan.compression = contents.compression;
+    plan.imageDataOffset = contents.imageDataOffset;
+    plan.readerFallback = ReaderTakes(header, contents, plan.backdrop);
+    return plan;
 }
 
 } // namespace
@@ -56,18 +106,23 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
     const std::optional<PsdHeader> header = ReadPsdHeader(source);
     if (!header)
         return DecodePlan{};
-    if (IsTooLargeToDecode(*header) || IsTooLargeForJpeg(*header))
-        return wire::Response{wire::Status::TooLarge, std::to_string(header->width) + " x " +
-                                                          std::to_string(header->height) +
-                                                          " pixels"};
+    if (const std::string reason = TooLargeToRead(*header); !reason.empty())
+        return wire::Response{wire::Status::TooLarge, reason};
     const PsdContents contents = ReadPsdContents(source, *header);
     if (!contents.damage.empty())
         return wire::Response{wire::Status::Unreadable, "damaged file: " + contents.damage};
-    DecodePlan plan;
-    plan.isPsd = true;
-    plan.decoder = DevilFallsShort(*header, contents) ? Decoder::Magick : Decoder::Devil;
-    plan.backdrop = BackdropFor(contents);
-    plan.width = header->width;
-    plan.height = header->height;
+    DecodePlan plan = PlanFor(*header, contents);
+    // DevIL may try what is merely more than it should take; ImageMagick refuses it.
+    const std::string tooLarge = plan.decoder == Decoder::Devil
+                                     ? TooLargeForDevil(*header)
+                                     : TooLargeForMagick(*header, contents);
+    if (!tooLarge.empty() && plan.readerFallback) {
+        plan.decoder = Decoder::Reader;
+        return plan;
+    }
+    if (const std::string reason = TooLargeToHold(*header); !reason.empty())
+        return wire::Response{wire::Status::TooLarge, reason};
+    if (!tooLarge.empty() && plan.decoder == Decoder::Magick)
+        return wire::Response{wire::Status::TooLarge, tooLarge};
     return plan;
 }

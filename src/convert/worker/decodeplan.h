@@ -6,7 +6,9 @@
 #include <string>
 #include <variant>
 
-enum class Decoder { Devil, Magick };
+// DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
+// large for either.
+enum class Decoder { Devil, Magick, Reader };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {
@@ -21,6 +23,14 @@ struct DecodePlan {
     Backdrop backdrop = Backdrop::Ignore;
     std::uint32_t width = 0; // as the header promises; 0 when the file is no PSD
     std::uint32_t height = 0;
+    int colorMode = 0; // the header's
+    int depth = 0;
+    // For the reader: the rest of the header, and where and how the merged image is stored.
+    int version = 0;
+    int channels = 0;
+    int compression = 0;
+    std::uint64_t imageDataOffset = 0;
+    bool readerFallback = false; // the reader takes over when the decoders fail
 };
 
 // Which decoder takes the source and how, decided from its header and sections (never from
