@@ -2,6 +2,7 @@
 
 #include "packbits.h"
 #include "sectionreader.h"
+#include "xmpwriter.h"
 
 #include <algorithm>
 #include <fstream>
@@ -12,7 +13,9 @@ namespace
 {
 
 constexpr std::size_t HeaderBytes = 26;
+constexpr std::uint16_t IccProfileResource = 1039;
 constexpr std::uint16_t VersionInfoResource = 1057;
+constexpr std::uint16_t XmpResource = 1060;
 
 std::uint64_t SaturatingProduct(std::uint64_t a, std::uint64_t b)
 {
@@ -43,6 +46,7 @@ void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &con
 // length. All of it must lie within the section, except that the last pad byte may be missing.
 bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &contents)
 {
+    std::string xmp;
     while (reader.Position() < end) {
         unsigned char signature[4] = {};
         if (end - reader.Position() < 12 || !reader.Read(signature, 4))
@@ -54,10 +58,18 @@ bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &conten
         const std::uint64_t dataStart = reader.Position();
         if (reader.Failed() || dataStart > end || size > end - dataStart)
             return false;
-        if (id == VersionInfoResource && BigEndian(signature, 4) == 0x3842494D) // "8BIM"
+        const bool ours = BigEndian(signature, 4) == 0x3842494D; // "8BIM"
+        if (ours && id == VersionInfoResource)
             ReadVersionInfo(reader, size, contents);
+        if (ours && (id == IccProfileResource || id == XmpResource)) {
+            std::string &data = id == IccProfileResource ? contents.iccProfile : xmp;
+            data.resize(std::size_t(size));
+            reader.Read(reinterpret_cast<unsigned char *>(data.data()), data.size());
+        }
         reader.Seek(std::min(end, dataStart + size + size % 2));
     }
+    if (contents.writer.empty())
+        contents.writer = CreatorToolOf(xmp);
     return !reader.Failed();
 }
 

@@ -48,8 +48,11 @@ struct PsdContents {
     // Such a stand-in is indeed blank (plain white), or its mode leaves no way to tell: some
     // writers call a real picture a stand-in.
     bool blankStandIn = false;
-    // The writer resource 1057 names (non-ASCII as '?'), or "".
+    // The writer resource 1057 names (non-ASCII as '?'), else the creator tool that the XMP
+    // metadata (resource 1060) names, or "".
     std::string writer;
+    // Resource 1039, the embedded ICC profile, as stored; empty when there is none.
+    std::string iccProfile;
     // A negative layer count: the first channel after the colour ones is the merged image's
     // transparency.
     bool mergedTransparency = false;

@@ -11,7 +11,7 @@ constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
 constexpr std::uint32_t MagickMaxSide = 16'000;
 constexpr std::uint64_t MagickMaxArea = 128'000'000;
 
-enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4 };
+enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
 
 bool IsFromPhotoshop(const PsdContents &contents)
 {
@@ -29,8 +29,10 @@ bool DevilFallsShort(const PsdHeader &header, const PsdContents &contents)
     // It reads 16-bit data only raw, and no ZIP data at all.
     if (contents.compression > 1 || (header.depth == 16 && contents.compression != 0))
         return true;
-    // It bands 16-bit ink and takes alpha for black.
-    if (header.colorMode == Cmyk && (header.depth == 16 || header.channels > 4))
+    // It bands 16-bit ink and takes alpha for black; and it turns ink into RGB itself, where a
+    // profile should.
+    if (header.colorMode == Cmyk &&
+        (header.depth == 16 || header.channels > 4 || !contents.iccProfile.empty()))
         return true;
     // It would show the blank stand-in, or black where the picture is transparent.
     return contents.blankStandIn || (contents.mergedTransparency && !IsFromPhotoshop(contents));
@@ -41,15 +43,18 @@ Backdrop BackdropFor(const PsdContents &contents)
     if (!contents.hasRealComposite)
         return Backdrop::Flatten;
     if (contents.mergedTransparency && !IsFromPhotoshop(contents))
-        return Backdrop::WhiteWhereClear;
+        return Backdrop::Decide;
     return Backdrop::Ignore;
 }
 
 // The reader takes the stored composite only, never one to be rebuilt from the layers.
-bool ReaderTakes(const PsdHeader &header, const PsdContents &contents, Backdrop backdrop)
+bool ReaderTakes(const PsdHeader &header, const PsdContents &contents)
 {
-    return header.colorMode == Rgb && header.depth == 8 && contents.compression <= 3 &&
-           !contents.blankStandIn && backdrop == Backdrop::Ignore;
+    const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
+                      header.colorMode == Cmyk || header.colorMode == Lab;
+    const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
+    return mode && depth && header.channels >= ColourChannels(header.colorMode) &&
+           contents.compression <= 3 && !contents.blankStandIn;
 }
 
 std::string Pixels(const PsdHeader &header)
@@ -93,13 +98,19 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     plan.depth = header.depth;
     plan.version = header.version;
     plan.channels = header.channels;
+    plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;
     plan.imageDataOffset = contents.imageDataOffset;
-    plan.readerFallback = ReaderTakes(header, contents, plan.backdrop);
+    plan.readerFallback = ReaderTakes(header, contents);
     return plan;
 }
 
 } // namespace
+
+int ColourChannels(int colorMode)
+{
+    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
+}
 
 std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
 {

@@ -12,9 +12,9 @@ enum class Decoder { Devil, Magick, Reader };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {
-    Ignore,          // no transparency, or Photoshop's composite, already blended on white
-    WhiteWhereClear, // blended on white by its writer, but left black where fully transparent
-    Flatten,         // a composite rebuilt from the layers: straight alpha, blended here
+    Ignore,  // no transparency, or Photoshop's composite, already blended on white
+    Flatten, // a composite rebuilt from the layers: straight alpha, blended here
+    Decide,  // the data show whether the writer blended it on white or left that to us
 };
 
 struct DecodePlan {
@@ -25,6 +25,7 @@ struct DecodePlan {
     std::uint32_t height = 0;
     int colorMode = 0; // the header's
     int depth = 0;
+    std::string iccProfile; // resource 1039, or empty
     // For the reader: the rest of the header, and where and how the merged image is stored.
     int version = 0;
     int channels = 0;
@@ -32,6 +33,10 @@ struct DecodePlan {
     std::uint64_t imageDataOffset = 0;
     bool readerFallback = false; // the reader takes over when the decoders fail
 };
+
+// The colour channels of a PSD colour mode of those the reader takes: 1 grey, 4 CMYK, 3 RGB
+// and Lab.
+int ColourChannels(int colorMode);
 
 // Which decoder takes the source and how, decided from its header and sections (never from
 // its name); or the response refusing it: too large, or damaged.

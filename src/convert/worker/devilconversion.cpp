@@ -1,10 +1,13 @@
 #include "devilconversion.h"
 
 #include "magickloader.h"
+#include "srgbimage.h"
 
 #include <IL/il.h>
 
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace
 {
@@ -41,23 +44,78 @@ std::string DescribeError(ILenum error)
     return code;
 }
 
+std::string WithColourDetail(const std::string &decoder, const std::string &colour)
+{
+    return colour.empty() ? decoder : decoder + ", " + colour;
+}
+
+// How DevIL holds the bound image, where the colour step reads it that way.
+std::optional<SampleLayout> LayoutOfBoundImage()
+{
+    SampleLayout layout;
+    switch (ilGetInteger(IL_IMAGE_TYPE)) {
+    case IL_UNSIGNED_BYTE:
+        layout.depth = 8;
+        break;
+    case IL_UNSIGNED_SHORT:
+        layout.depth = 16;
+        break;
+    default:
+        return std::nullopt;
+    }
+    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    if (format != IL_LUMINANCE && format != IL_LUMINANCE_ALPHA && format != IL_RGB &&
+        format != IL_RGBA)
+        return std::nullopt;
+    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? 1 : 3;
+    layout.hasAlpha = format == IL_LUMINANCE_ALPHA || format == IL_RGBA;
+    return layout;
+}
+
+// The picture DevIL loaded, through the colour step; Ok with its detail.
+wire::Response ColourDevilImage(const DecodePlan &plan)
+{
+    const std::optional<SampleLayout> layout = LayoutOfBoundImage();
+    if (!plan.isPsd || !layout)
+        return {wire::Status::Ok, {}};
+    const auto width = std::uint32_t(ilGetInteger(IL_IMAGE_WIDTH));
+    const auto height = std::uint32_t(ilGetInteger(IL_IMAGE_HEIGHT));
+    const std::size_t rowBytes = std::size_t(width) * std::size_t(ilGetInteger(IL_IMAGE_BPP));
+    const ILubyte *data = ilGetData();
+    const auto loaded = [&](std::uint32_t y) { return data + y * rowBytes; };
+    const std::unique_ptr<ColourStep> step = ColourStepFor(plan, *layout, width, height, loaded);
+    if (step->IsIdentity())
+        return {wire::Status::Ok, {}};
+    // The picture is painted over the image that holds it.
+    const std::vector<ILubyte> copy(data, data + rowBytes * height);
+    const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
+    const wire::Response painted = PaintSrgb(
+        *step, width, height, [&](std::uint32_t y) { return copy.data() + y * rowBytes; });
+    ilRegisterOrigin(ILenum(origin));
+    return painted;
+}
+
 // Ok with the decoder's name as detail, or why the picture could not be had.
 wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick,
                     bool &unclean)
 {
     if (plan.decoder == Decoder::Devil) {
         DrainErrors();
-        if (ilLoadImage(source.c_str()))
-            return {wire::Status::Ok, "devil"};
+        if (ilLoadImage(source.c_str())) {
+            const wire::Response coloured = ColourDevilImage(plan);
+            if (coloured.status != wire::Status::Ok)
+                return coloured;
+            return {wire::Status::Ok, WithColourDetail("devil", coloured.detail)};
+        }
         unclean = true;
         const ILenum error = ilGetError();
         if (!plan.isPsd)
             return {wire::Status::Unreadable, DescribeError(error)};
     }
-    const std::string failure = magick.LoadInto(source, plan);
-    if (!failure.empty())
-        return {wire::Status::Unreadable, failure};
-    return {wire::Status::Ok, "magick"};
+    const wire::Response loaded = magick.LoadInto(source, plan);
+    if (loaded.status != wire::Status::Ok)
+        return loaded;
+    return {wire::Status::Ok, WithColourDetail("magick", loaded.detail)};
 }
 
 wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath,

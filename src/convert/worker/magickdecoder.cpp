@@ -1,6 +1,7 @@
 #include "magickdecoder.h"
 
 #include "psdheader.h"
+#include "srgbimage.h"
 #include "wireformat.h"
 
 #include <IL/il.h>
@@ -38,29 +39,81 @@ std::string ReasonOf(const Magick::Exception &exception)
     return text;
 }
 
-ILubyte OnWhite(unsigned colour, unsigned alpha, Backdrop backdrop)
+enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
+
+// The samples as the file stores them, for the modes the colour step reads; other modes in
+// ImageMagick's own sRGB.
+SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
 {
-    if (backdrop == Backdrop::Flatten)
-        return ILubyte((colour * alpha + 255 * (255 - alpha) + 127) / 255);
-    return ILubyte(alpha == 0 ? 255 : colour);
+    const int mode = plan.colorMode;
+    if (mode == Grayscale || mode == Rgb || mode == Cmyk || mode == Lab)
+        return {mode, plan.depth, image.matte()};
+    image.colorSpace(Magick::sRGBColorspace);
+    return {Rgb, 8, image.matte()};
 }
 
-void CopyPixels(Magick::Image &image, Backdrop backdrop, ILubyte *rgb)
+// Row by row into one buffer, in the layout's own sample type.
+class RowExporter
 {
-    const std::size_t width = image.columns();
-    const std::size_t height = image.rows();
-    if (backdrop == Backdrop::Ignore) {
-        image.write(0, 0, width, height, "RGB", Magick::CharPixel, rgb);
-        return;
+public:
+    RowExporter(Magick::Image &image, const SampleLayout &layout)
+        : m_image(image), m_layout(layout), m_map(std::string(layout.colorMode == Grayscale ? "R"
+                                                              : layout.colorMode == Cmyk    ? "CMYK"
+                                                                                         : "RGB") +
+                                                  (layout.hasAlpha ? "A" : "")),
+          m_type(layout.depth == 8    ? Magick::CharPixel
+                 : layout.depth == 16 ? Magick::ShortPixel
+                                      : Magick::FloatPixel),
+          m_row(image.columns() * m_map.size() * std::size_t(layout.depth / 8))
+    {
     }
-    std::vector<unsigned char> row(width * 4);
-    for (std::size_t y = 0; y < height; ++y) {
-        image.write(0, ssize_t(y), width, 1, "RGBA", Magick::CharPixel, row.data());
-        for (std::size_t x = 0; x < width; ++x) {
-            for (std::size_t c = 0; c < 3; ++c)
-                rgb[(y * width + x) * 3 + c] = OnWhite(row[x * 4 + c], row[x * 4 + 3], backdrop);
+    const void *Row(std::uint32_t y)
+    {
+        m_image.write(0, ssize_t(y), m_image.columns(), 1, m_map, m_type, m_row.data());
+        if (m_layout.colorMode == Cmyk)
+            InvertInk();
+        return m_row.data();
+    }
+
+private:
+    // ImageMagick holds ink; the file, and so the colour step, what is left of the paper.
+    void InvertInk()
+    {
+        const std::size_t pixels = m_image.columns();
+        for (std::size_t i = 0; i < pixels * m_map.size(); ++i) {
+            if (i % m_map.size() >= 4)
+                continue;
+            if (m_layout.depth == 8)
+                m_row[i] = 255 - m_row[i];
+            else if (m_layout.depth == 16)
+                Invert<std::uint16_t>(i, 65535);
+            else
+                Invert<float>(i, 1.0f);
         }
     }
+    template <typename T> void Invert(std::size_t i, T white)
+    {
+        T value;
+        std::memcpy(&value, m_row.data() + i * sizeof(T), sizeof(T));
+        value = white - value;
+        std::memcpy(m_row.data() + i * sizeof(T), &value, sizeof(T));
+    }
+
+    Magick::Image &m_image;
+    SampleLayout m_layout;
+    std::string m_map;
+    Magick::StorageType m_type;
+    std::vector<unsigned char> m_row;
+};
+
+wire::Response Paint(Magick::Image &image, const DecodePlan &plan)
+{
+    const SampleLayout layout = LayoutFor(image, plan);
+    RowExporter exporter(image, layout);
+    const SampleRows rows = [&](std::uint32_t y) { return exporter.Row(y); };
+    const std::unique_ptr<ColourStep> step =
+        ColourStepFor(plan, layout, plan.width, plan.height, rows);
+    return PaintSrgb(*step, plan.width, plan.height, rows);
 }
 
 class ImageMagick final : public MagickDecoder
@@ -69,7 +122,7 @@ public:
     explicit ImageMagick(std::uint64_t addressSpaceBytes) : m_addressSpaceBytes(addressSpaceBytes)
     {
     }
-    std::string LoadInto(const std::string &source, const DecodePlan &plan) override;
+    wire::Response LoadInto(const std::string &source, const DecodePlan &plan) override;
 
 private:
     void Start();
@@ -98,15 +151,18 @@ void ImageMagick::Start()
     m_started = true;
 }
 
-std::string ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
+wire::Response ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
 {
+    const auto failed = [](const std::string &reason) {
+        return wire::Response{wire::Status::Unreadable, reason};
+    };
     if (!m_started)
         Start();
     MagickCore::SetMagickResourceLimit(MagickCore::TimeResource, SecondsPerFile);
     // Opened here, so that no part of the path is read as ImageMagick's file name syntax.
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(source.c_str(), "rbe"));
     if (!file)
-        return std::strerror(errno);
+        return failed(std::strerror(errno));
     try {
         Magick::Image image;
         image.quiet(true);
@@ -118,19 +174,13 @@ std::string ImageMagick::LoadInto(const std::string &source, const DecodePlan &p
         MagickCore::SetImageInfoFile(image.imageInfo(), file.get());
         image.read("PSD:");
         if (image.columns() != plan.width || image.rows() != plan.height)
-            return "the composite's size differs from the header's";
-        image.colorSpace(Magick::sRGBColorspace);
-        if (!ilTexImage(ILuint(plan.width), ILuint(plan.height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
-                        nullptr))
-            return "out of memory";
-        ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-        CopyPixels(image, plan.backdrop, ilGetData());
+            return failed("the composite's size differs from the header's");
+        return Paint(image, plan);
     } catch (const Magick::Exception &exception) {
-        return ReasonOf(exception);
+        return failed(ReasonOf(exception));
     } catch (const std::bad_alloc &) {
-        return "out of memory";
+        return failed("out of memory");
     }
-    return {};
 }
 
 } // namespace

@@ -15,8 +15,9 @@ class MagickDecoder
 {
 public:
     virtual ~MagickDecoder() = default;
-    // "" when the bound DevIL image holds the picture; otherwise why it does not.
-    virtual std::string LoadInto(const std::string &source, const DecodePlan &plan) = 0;
+    // Ok with the colour step's detail when the bound DevIL image holds the picture; otherwise
+    // Unreadable with why it does not.
+    virtual wire::Response LoadInto(const std::string &source, const DecodePlan &plan) = 0;
 };
 
 // The module's one entry point. ImageMagick's limits follow from the worker's address space,

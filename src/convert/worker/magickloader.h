@@ -18,7 +18,7 @@ public:
     MagickLoader &operator=(const MagickLoader &) = delete;
 
     // As MagickDecoder::LoadInto; fails too when the module cannot be loaded.
-    std::string LoadInto(const std::string &source, const DecodePlan &plan);
+    wire::Response LoadInto(const std::string &source, const DecodePlan &plan);
 
 private:
     void Open();

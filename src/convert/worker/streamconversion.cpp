@@ -2,6 +2,7 @@
 
 #include "compositereader.h"
 #include "jpegrows.h"
+#include "srgbimage.h"
 
 #include <algorithm>
 #include <new>
@@ -25,26 +26,61 @@ PsdHeader HeaderOf(const DecodePlan &plan)
     return header;
 }
 
+// What the colour step reads: the mode's colour channels, and the transparency after them
+// where it matters.
+SampleLayout LayoutOf(const DecodePlan &plan)
+{
+    SampleLayout layout;
+    layout.colorMode = plan.colorMode;
+    layout.depth = plan.depth;
+    layout.hasAlpha =
+        plan.channels > ColourChannels(plan.colorMode) && plan.backdrop != Backdrop::Ignore;
+    return layout;
+}
+
+CompositeReader ReaderOf(const std::string &source, const DecodePlan &plan,
+                         const SampleLayout &layout)
+{
+    return CompositeReader(source, HeaderOf(plan), plan.compression, plan.imageDataOffset,
+                           ColourChannels(layout.colorMode) + (layout.hasAlpha ? 1 : 0));
+}
+
+// Whether the writer blended the colour on white may take a first pass over the rows.
+std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan &plan,
+                                    const SampleLayout &layout)
+{
+    CompositeReader firstPass = ReaderOf(source, plan, layout);
+    std::vector<unsigned char> row(std::size_t(plan.width) * firstPass.BytesPerPixel());
+    const SampleRows rows = [&](std::uint32_t) {
+        // Damage shows in the second pass.
+        firstPass.ReadBand(1, row.data());
+        return row.data();
+    };
+    return ColourStepFor(plan, layout, plan.width, plan.height, rows);
+}
+
 wire::Response Stream(const std::string &source, const std::string &jpegPath,
                       const DecodePlan &plan)
 {
-    if (plan.colorMode != 3 || plan.depth != 8 || plan.channels < 3)
-        return {wire::Status::Unreadable, "format not supported"};
-    CompositeReader reader(source, HeaderOf(plan), plan.compression, plan.imageDataOffset, 3);
+    const SampleLayout layout = LayoutOf(plan);
+    const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
+    CompositeReader reader = ReaderOf(source, plan, layout);
     const std::size_t rowBytes = std::size_t(plan.width) * reader.BytesPerPixel();
     const auto bandRows = std::uint32_t(std::clamp<std::size_t>(BandBytes / rowBytes, 1, 1024));
     std::vector<unsigned char> samples(rowBytes * bandRows);
+    std::vector<std::uint8_t> rgb(std::size_t(plan.width) * 3 * bandRows);
     JpegRows jpeg(jpegPath, plan.width, plan.height);
     for (std::uint32_t y = 0; y < plan.height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, plan.height - y);
         if (!reader.ReadBand(rows, samples.data()))
             return {wire::Status::Unreadable, "damaged image data"};
-        if (!jpeg.Write(samples.data(), rows))
+        step->ToSrgb8(samples.data(), std::size_t(plan.width) * rows, rgb.data());
+        if (!jpeg.Write(rgb.data(), rows))
             return {wire::Status::Unwritable, jpeg.Failure()};
     }
     if (!jpeg.Finish())
         return {wire::Status::Unwritable, jpeg.Failure()};
-    return {wire::Status::Ok, "reader"};
+    return {wire::Status::Ok, step->Detail().empty() ? "reader" : "reader, " + step->Detail()};
 }
 
 } // namespace

@@ -1,0 +1,296 @@
+#include "colourstep.h"
+
+#include "unitsample.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
+
+// Pixels handled at once: enough to make a transform call worth its overhead, small enough
+// for the stack.
+constexpr std::size_t Chunk = 256;
+
+void IgnoreErrors(cmsContext, cmsUInt32Number, const char *) {}
+
+int ColoursOf(int mode)
+{
+    return mode == Grayscale ? 1 : mode == Cmyk ? 4 : 3;
+}
+
+cmsColorSpaceSignature SpaceOf(int mode)
+{
+    return mode == Grayscale ? cmsSigGrayData : mode == Cmyk ? cmsSigCmykData : cmsSigRgbData;
+}
+
+cmsUInt32Number FloatFormatOf(int mode)
+{
+    switch (mode) {
+    case Grayscale:
+        return TYPE_GRAY_FLT;
+    case Cmyk:
+        return TYPE_CMYK_FLT;
+    case Lab:
+        return TYPE_Lab_FLT;
+    }
+    return TYPE_RGB_FLT;
+}
+
+// Lab's a and b are stored with their zero in the middle of the range.
+float NeutralAb(int depth)
+{
+    return depth == 8 ? 128.0f / 255.0f : depth == 16 ? 32768.0f / 65535.0f : 0.5f;
+}
+
+// ICC Lab's a and b units per unit of stored range.
+float AbScale(int depth)
+{
+    return depth == 16 ? 65535.0f / 256.0f : 255.0f;
+}
+
+// 16-bit samples keep their high byte, as the decoders have always cut them; the small
+// addend keeps float error from dropping an exact high byte by one.
+std::uint8_t ToByte(float unit, int depth)
+{
+    const float share = std::clamp(unit, 0.0f, 1.0f);
+    if (depth == 16)
+        return std::uint8_t(std::floor(share * (65535.0f / 256.0f) + 1e-3f));
+    return std::uint8_t(std::lround(share * 255.0f));
+}
+
+} // namespace
+
+// A look-up table of 8-bit sRGB results by the raw bytes of a pixel, for pixels of up to eight
+// bytes; each slot keeps the last colour that fell into it.
+class ColourCache
+{
+public:
+    static bool Fits(std::size_t keyBytes) { return keyBytes <= sizeof(std::uint64_t); }
+    ColourCache() : m_slots(std::size_t(1) << Bits) {}
+
+    static std::uint64_t KeyOf(const unsigned char *pixel, std::size_t keyBytes)
+    {
+        std::uint64_t key = 0;
+        std::memcpy(&key, pixel, keyBytes);
+        return key;
+    }
+    bool Find(std::uint64_t key, std::uint8_t *rgb) const
+    {
+        const Slot &slot = m_slots[SlotOf(key)];
+        if (!slot.used || slot.key != key)
+            return false;
+        std::copy_n(slot.rgb, 3, rgb);
+        return true;
+    }
+    void Put(std::uint64_t key, const std::uint8_t *rgb)
+    {
+        Slot &slot = m_slots[SlotOf(key)];
+        slot.key = key;
+        slot.used = true;
+        std::copy_n(rgb, 3, slot.rgb);
+    }
+
+private:
+    static constexpr int Bits = 16;
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint8_t rgb[3] = {};
+        bool used = false;
+    };
+    static std::size_t SlotOf(std::uint64_t key)
+    {
+        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
+    }
+    std::vector<Slot> m_slots;
+};
+
+ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
+                       bool whiteWhereClear)
+    : m_layout(layout), m_colours(ColoursOf(layout.colorMode)),
+      m_channels(m_colours + (layout.hasAlpha ? 1 : 0)), m_blend(blendOnWhite && layout.hasAlpha),
+      m_whiteWhereClear(whiteWhereClear && layout.hasAlpha && !m_blend)
+{
+    cmsSetLogErrorHandler(IgnoreErrors);
+    if (m_layout.colorMode == Lab || !iccProfile.empty())
+        UseProfile(iccProfile);
+    if (m_transform && m_layout.colorMode != Cmyk && m_layout.colorMode != Lab &&
+        IsNearlyIdentity()) {
+        cmsDeleteTransform(m_transform);
+        m_transform = nullptr;
+    }
+    if (m_transform && ColourCache::Fits(KeyBytes()))
+        m_cache = std::make_unique<ColourCache>();
+}
+
+ColourStep::~ColourStep()
+{
+    if (m_transform)
+        cmsDeleteTransform(m_transform);
+}
+
+// Lab is ICC Lab, whatever profile comes with it: its white is D50.
+void ColourStep::UseProfile(const std::string &iccProfile)
+{
+    const int mode = m_layout.colorMode;
+    cmsHPROFILE source =
+        mode == Lab ? cmsCreateLab4Profile(nullptr)
+                    : cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
+    if (!source) {
+        m_detail = "damaged colour profile ignored";
+        return;
+    }
+    if (mode != Lab && cmsGetColorSpace(source) != SpaceOf(mode)) {
+        m_detail = "colour profile of another colour mode ignored";
+        cmsCloseProfile(source);
+        return;
+    }
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    // Unoptimised: the precalculated tables LittleCMS would use instead are off by up to twenty
+    // levels near the edges of the gamut.
+    m_transform = cmsCreateTransform(source, FloatFormatOf(mode), srgb, TYPE_RGB_8,
+                                     INTENT_RELATIVE_COLORIMETRIC,
+                                     cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(source);
+    if (!m_transform)
+        m_detail = "damaged colour profile ignored";
+}
+
+// An sRGB profile, or one within a level of it, changes nothing worth its time.
+bool ColourStep::IsNearlyIdentity() const
+{
+    std::vector<float> colours;
+    for (int r = 0; r <= 255; r += 51) {
+        for (int g = 0; g <= 255; g += 51) {
+            for (int b = 0; b <= 255; b += 51) {
+                const int values[] = {r, g, b};
+                for (int c = 0; c < m_colours; ++c)
+                    colours.push_back(float(values[c]) / 255.0f);
+            }
+        }
+    }
+    const std::size_t pixels = colours.size() / std::size_t(m_colours);
+    std::vector<std::uint8_t> exact(3 * pixels);
+    std::vector<std::uint8_t> plain(3 * pixels);
+    cmsDoTransform(m_transform, colours.data(), exact.data(), cmsUInt32Number(pixels));
+    ByFormula(colours.data(), pixels, plain.data());
+    for (std::size_t i = 0; i < exact.size(); ++i) {
+        if (std::abs(int(exact[i]) - int(plain[i])) > 1)
+            return false;
+    }
+    return true;
+}
+
+bool ColourStep::IsIdentity() const
+{
+    return !m_transform && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
+           m_layout.depth == 8;
+}
+
+// What a pixel's result depends on: its colour, and its alpha where that changes the colour.
+std::size_t ColourStep::KeyBytes() const
+{
+    const bool alpha = m_blend || m_whiteWhereClear;
+    return std::size_t(m_layout.depth / 8) * std::size_t(alpha ? m_channels : m_colours);
+}
+
+const std::string &ColourStep::Detail() const
+{
+    return m_detail;
+}
+
+void ColourStep::ToSrgb8(const void *samples, std::size_t pixels, std::uint8_t *rgb) const
+{
+    const auto *bytes = static_cast<const unsigned char *>(samples);
+    const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
+    float colours[Chunk * 4];
+    for (std::size_t done = 0; done < pixels; done += Chunk) {
+        const std::size_t count = std::min(Chunk, pixels - done);
+        const unsigned char *chunk = bytes + done * pixelBytes;
+        if (m_transform) {
+            Transform(chunk, count, rgb + 3 * done);
+        } else {
+            Normalise(chunk, count, colours);
+            ByFormula(colours, count, rgb + 3 * done);
+        }
+    }
+}
+
+// Each pixel's colour channels as shares of their range, blended on white where asked: in the
+// file's own values, as its writer would have blended it.
+void ColourStep::Normalise(const void *samples, std::size_t pixels, float *colours) const
+{
+    const auto *pixel = static_cast<const unsigned char *>(samples);
+    const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
+    const float neutral = NeutralAb(m_layout.depth);
+    for (std::size_t i = 0; i < pixels; ++i, pixel += pixelBytes) {
+        float alpha = 1;
+        if (m_blend || m_whiteWhereClear)
+            alpha = std::clamp(UnitSample(pixel, m_colours, m_layout.depth), 0.0f, 1.0f);
+        if (m_whiteWhereClear)
+            alpha = alpha > 0 ? 1 : 0;
+        for (int c = 0; c < m_colours; ++c) {
+            const float white = m_layout.colorMode == Lab && c > 0 ? neutral : 1.0f;
+            const float value = UnitSample(pixel, c, m_layout.depth);
+            *colours++ = value * alpha + white * (1 - alpha);
+        }
+    }
+}
+
+// Pixels met before come from the cache; the others go through the transform together.
+void ColourStep::Transform(const void *samples, std::size_t pixels, std::uint8_t *rgb) const
+{
+    const auto *bytes = static_cast<const unsigned char *>(samples);
+    const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
+    const std::size_t keyBytes = KeyBytes();
+    unsigned char missed[Chunk * 4 * 5];
+    std::size_t where[Chunk];
+    std::size_t misses = 0;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const unsigned char *pixel = bytes + i * pixelBytes;
+        if (m_cache && m_cache->Find(ColourCache::KeyOf(pixel, keyBytes), rgb + 3 * i))
+            continue;
+        std::copy_n(pixel, pixelBytes, missed + misses * pixelBytes);
+        where[misses++] = i;
+    }
+    if (misses == 0)
+        return;
+    float colours[Chunk * 4];
+    Normalise(missed, misses, colours);
+    const float neutral = NeutralAb(m_layout.depth);
+    const float abScale = AbScale(m_layout.depth);
+    for (std::size_t i = 0; i < misses * std::size_t(m_colours); ++i) {
+        const int c = int(i % std::size_t(m_colours));
+        // LittleCMS takes ink in percent, and Lab in its own units.
+        if (m_layout.colorMode == Cmyk)
+            colours[i] = (1 - colours[i]) * 100;
+        else if (m_layout.colorMode == Lab)
+            colours[i] = c == 0 ? colours[i] * 100 : (colours[i] - neutral) * abScale;
+    }
+    std::uint8_t results[Chunk * 3];
+    cmsDoTransform(m_transform, colours, results, cmsUInt32Number(misses));
+    for (std::size_t m = 0; m < misses; ++m) {
+        std::copy_n(results + 3 * m, 3, rgb + 3 * where[m]);
+        if (m_cache)
+            m_cache->Put(ColourCache::KeyOf(missed + m * pixelBytes, keyBytes), results + 3 * m);
+    }
+}
+
+// Without a profile: grey and RGB as sRGB, CMYK by the plain formula R = (1 - C)(1 - K).
+void ColourStep::ByFormula(const float *colours, std::size_t pixels, std::uint8_t *rgb) const
+{
+    for (std::size_t i = 0; i < pixels; ++i, colours += m_colours, rgb += 3) {
+        for (int c = 0; c < 3; ++c) {
+            if (m_layout.colorMode == Cmyk)
+                rgb[c] = ToByte(colours[c] * colours[3], m_layout.depth);
+            else
+                rgb[c] = ToByte(colours[m_colours == 1 ? 0 : c], m_layout.depth);
+        }
+    }
+}

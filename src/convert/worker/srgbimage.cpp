@@ -1,0 +1,44 @@
+#include "srgbimage.h"
+
+#include "mattecheck.h"
+
+#include <IL/il.h>
+
+namespace
+{
+
+// Whether a matted composite, by the check of every row.
+bool IsMatted(const SampleLayout &layout, std::uint32_t width, std::uint32_t height,
+              const SampleRows &rows)
+{
+    MatteCheck check(layout);
+    for (std::uint32_t y = 0; y < height && check.IsMatted(); ++y)
+        check.Feed(rows(y), width);
+    return check.IsMatted();
+}
+
+} // namespace
+
+std::unique_ptr<ColourStep> ColourStepFor(const DecodePlan &plan, const SampleLayout &layout,
+                                          std::uint32_t width, std::uint32_t height,
+                                          const SampleRows &rows)
+{
+    const std::string profile =
+        layout.colorMode == plan.colorMode ? plan.iccProfile : std::string();
+    const bool decide = layout.hasAlpha && plan.backdrop == Backdrop::Decide;
+    const bool matted = decide && IsMatted(layout, width, height, rows);
+    return std::make_unique<ColourStep>(
+        layout, profile, plan.backdrop == Backdrop::Flatten || (decide && !matted), matted);
+}
+
+wire::Response PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
+                         const SampleRows &rows)
+{
+    if (!ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr))
+        return {wire::Status::Unreadable, "out of memory"};
+    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
+    ILubyte *rgb = ilGetData();
+    for (std::uint32_t y = 0; y < height; ++y)
+        step.ToSrgb8(rows(y), width, rgb + std::size_t(y) * width * 3);
+    return {wire::Status::Ok, step.Detail()};
+}
