@@ -1,5 +1,7 @@
 #include "psdwriter.h"
 
+#include <bit>
+
 namespace
 {
 
@@ -59,8 +61,11 @@ QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y) con
 {
     QByteArray row;
     for (int x = 0; x < m_width; ++x) {
-        for (int shift = 8; shift >= 16 - m_depth; shift -= 8)
-            row += char(samples(x, y, channel) >> shift);
+        const quint16 sample = samples(x, y, channel);
+        if (m_depth == 32)
+            row += Big(std::bit_cast<quint32>(float(sample) / 65535.0F), 4);
+        else
+            row += m_depth == 8 ? Big(sample >> 8, 1) : Big(sample, 2);
     }
     return row;
 }
@@ -85,21 +90,26 @@ QByteArray PsdWriter::ImageData() const
     return Big(m_compression, 2) + counts + rows;
 }
 
-// Each 8- or 16-bit sample as its difference from the one before it in the row.
+// Each sample as its difference from the one before it in the row; 32-bit rows are first
+// laid out as the samples' first bytes, then their second bytes, and so on, and the differences
+// taken over those bytes.
 QByteArray PsdWriter::Predicted(QByteArray row) const
 {
-    const auto sample = [&](qsizetype i) {
-        return m_depth == 8 ? quint8(row[i])
-                            : quint16(quint8(row[2 * i]) << 8 | quint8(row[2 * i + 1]));
-    };
-    for (qsizetype i = row.size() * 8 / m_depth - 1; i > 0; --i) {
+    const int bytes = m_depth == 16 ? 2 : 1;
+    if (m_depth == 32) {
+        const QByteArray samples = row;
+        for (qsizetype i = 0; i < samples.size(); ++i)
+            row[i % 4 * m_width + i / 4] = samples[i];
+    }
+    for (qsizetype i = row.size() / bytes - 1; i > 0; --i) {
+        const auto sample = [&](qsizetype at) {
+            return bytes == 1 ? quint8(row[at])
+                              : quint16(quint8(row[2 * at]) << 8 | quint8(row[2 * at + 1]));
+        };
         const auto delta = quint16(sample(i) - sample(i - 1));
-        if (m_depth == 8) {
-            row[i] = char(delta);
-        } else {
+        if (bytes == 2)
             row[2 * i] = char(delta >> 8);
-            row[2 * i + 1] = char(delta);
-        }
+        row[bytes * i + bytes - 1] = char(delta);
     }
     return row;
 }

@@ -24,7 +24,7 @@ public:
 
     // Channels after the colour ones, such as alpha; fewer than none leave colour ones out.
     PsdWriter &SetExtraChannels(int count) { return Set(m_extraChannels, count); }
-    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8 or 16
+    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8, 16 or 32 (floats)
     PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
     PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
     PsdWriter &AddResource(quint16 id, const QByteArray &data);
