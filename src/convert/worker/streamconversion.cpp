@@ -68,14 +68,17 @@ wire::Response Stream(const std::string &source, const std::string &jpegPath,
     const std::size_t rowBytes = std::size_t(plan.width) * reader.BytesPerPixel();
     const auto bandRows = std::uint32_t(std::clamp<std::size_t>(BandBytes / rowBytes, 1, 1024));
     std::vector<unsigned char> samples(rowBytes * bandRows);
-    std::vector<std::uint8_t> rgb(std::size_t(plan.width) * 3 * bandRows);
+    // 8-bit sRGB goes to the JPEG file as it is.
+    const bool asIs = step->IsIdentity() && !layout.hasAlpha;
+    std::vector<std::uint8_t> rgb(asIs ? 0 : std::size_t(plan.width) * 3 * bandRows);
     JpegRows jpeg(jpegPath, plan.width, plan.height);
     for (std::uint32_t y = 0; y < plan.height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, plan.height - y);
         if (!reader.ReadBand(rows, samples.data()))
             return {wire::Status::Unreadable, "damaged image data"};
-        step->ToSrgb8(samples.data(), std::size_t(plan.width) * rows, rgb.data());
-        if (!jpeg.Write(rgb.data(), rows))
+        if (!asIs)
+            step->ToSrgb8(samples.data(), std::size_t(plan.width) * rows, rgb.data());
+        if (!jpeg.Write(asIs ? samples.data() : rgb.data(), rows))
             return {wire::Status::Unwritable, jpeg.Failure()};
     }
     if (!jpeg.Finish())
