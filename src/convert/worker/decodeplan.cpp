@@ -96,8 +96,7 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     plan.height = header.height;
     plan.colorMode = header.colorMode;
     plan.depth = header.depth;
-    plan.version = header.version;
-    plan.channels = header.channels;
+    plan.header = header;
     plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;
     plan.imageDataOffset = contents.imageDataOffset;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "psdheader.h"
 #include "wireformat.h"
 
 #include <cstdint>
@@ -26,9 +27,8 @@ struct DecodePlan {
     int colorMode = 0; // the header's
     int depth = 0;
     std::string iccProfile; // resource 1039, or empty
-    // For the reader: the rest of the header, and where and how the merged image is stored.
-    int version = 0;
-    int channels = 0;
+    // For the reader: the whole header, and where and how the merged image is stored.
+    PsdHeader header;
     int compression = 0;
     std::uint64_t imageDataOffset = 0;
     bool readerFallback = false; // the reader takes over when the decoders fail

@@ -14,18 +14,6 @@ namespace
 // Large enough that a band is read in long runs, small enough to stay a few MiB at any width.
 constexpr std::size_t BandBytes = std::size_t(4) << 20;
 
-PsdHeader HeaderOf(const DecodePlan &plan)
-{
-    PsdHeader header;
-    header.version = plan.version;
-    header.channels = plan.channels;
-    header.width = plan.width;
-    header.height = plan.height;
-    header.depth = plan.depth;
-    header.colorMode = plan.colorMode;
-    return header;
-}
-
 // What the colour step reads: the mode's colour channels, and the transparency after them
 // where it matters.
 SampleLayout LayoutOf(const DecodePlan &plan)
@@ -34,14 +22,14 @@ SampleLayout LayoutOf(const DecodePlan &plan)
     layout.colorMode = plan.colorMode;
     layout.depth = plan.depth;
     layout.hasAlpha =
-        plan.channels > ColourChannels(plan.colorMode) && plan.backdrop != Backdrop::Ignore;
+        plan.header.channels > ColourChannels(plan.colorMode) && plan.backdrop != Backdrop::Ignore;
     return layout;
 }
 
 CompositeReader ReaderOf(const std::string &source, const DecodePlan &plan,
                          const SampleLayout &layout)
 {
-    return CompositeReader(source, HeaderOf(plan), plan.compression, plan.imageDataOffset,
+    return CompositeReader(source, plan.header, plan.compression, plan.imageDataOffset,
                            ColourChannels(layout.colorMode) + (layout.hasAlpha ? 1 : 0));
 }
 
