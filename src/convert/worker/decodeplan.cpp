@@ -9,7 +9,7 @@ namespace
 constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
 // Debian's policy for ImageMagick, which a process may only lower.
 constexpr std::uint32_t MagickMaxSide = 16'000;
-constexpr std::uint64_t MagickMaxArea = 128'000'000;
+constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
 
 enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
 
@@ -82,7 +82,7 @@ std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &conten
     if (header.width > MagickMaxSide || header.height > MagickMaxSide)
         return what + ", more than " + std::to_string(MagickMaxSide) + " a side";
     if (std::uint64_t(header.width) * header.height > MagickMaxArea)
-        return what + ", more than " + std::to_string(MagickMaxArea / 1'000'000) + " megapixels";
+        return what + ", more than " + std::to_string(MagickMaxArea >> 20) + " megapixels";
     return "";
 }
 
