@@ -1,5 +1,6 @@
 #include "colourstep.h"
 
+#include "colourgrid.h"
 #include "unitsample.h"
 
 #include <lcms2.h>
@@ -56,6 +57,20 @@ float AbScale(int depth)
 
 // 16-bit samples keep their high byte, as the decoders have always cut them; the small
 // addend keeps float error from dropping an exact high byte by one.
+// The last grid filled, for the next picture: a batch's files tend to share their profile,
+// and filling a grid takes longer than converting a small picture. The worker converts one
+// file at a time.
+struct GridForProfile {
+    std::string key; // the mode, depth and profile it was made for
+    std::shared_ptr<const ColourGrid> grid;
+};
+
+GridForProfile &LastGrid()
+{
+    static GridForProfile last;
+    return last;
+}
+
 std::uint8_t ToByte(float unit, int depth)
 {
     const float share = std::clamp(unit, 0.0f, 1.0f);
@@ -111,20 +126,15 @@ private:
 };
 
 ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
-                       bool whiteWhereClear)
+                       bool whiteWhereClear, std::uint64_t pixels)
     : m_layout(layout), m_colours(ColoursOf(layout.colorMode)),
       m_channels(m_colours + (layout.hasAlpha ? 1 : 0)), m_blend(blendOnWhite && layout.hasAlpha),
       m_whiteWhereClear(whiteWhereClear && layout.hasAlpha && !m_blend)
 {
     cmsSetLogErrorHandler(IgnoreErrors);
     if (m_layout.colorMode == Lab || !iccProfile.empty())
-        UseProfile(iccProfile);
-    if (m_transform && m_layout.colorMode != Cmyk && m_layout.colorMode != Lab &&
-        IsNearlyIdentity()) {
-        cmsDeleteTransform(m_transform);
-        m_transform = nullptr;
-    }
-    if (m_transform && ColourCache::Fits(KeyBytes()))
+        UseProfile(iccProfile, pixels);
+    if (m_transform && !m_grid && ColourCache::Fits(KeyBytes()))
         m_cache = std::make_unique<ColourCache>();
 }
 
@@ -135,7 +145,7 @@ ColourStep::~ColourStep()
 }
 
 // Lab is ICC Lab, whatever profile comes with it: its white is D50.
-void ColourStep::UseProfile(const std::string &iccProfile)
+void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
 {
     const int mode = m_layout.colorMode;
     cmsHPROFILE source =
@@ -150,6 +160,15 @@ void ColourStep::UseProfile(const std::string &iccProfile)
         cmsCloseProfile(source);
         return;
     }
+    const int points = m_colours == 4 ? 17 : 49;
+    const bool gridded = mode != Grayscale && pixels > std::uint64_t(std::pow(points, m_colours));
+    const std::string gridKey = std::to_string(mode) + "/" + std::to_string(m_layout.depth) + "/" +
+                                (mode == Lab ? std::string() : iccProfile);
+    if (gridded && LastGrid().key == gridKey) {
+        m_grid = LastGrid().grid;
+        cmsCloseProfile(source);
+        return;
+    }
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     // Unoptimised: the precalculated tables LittleCMS would use instead are off by up to twenty
     // levels near the edges of the gamut.
@@ -157,9 +176,58 @@ void ColourStep::UseProfile(const std::string &iccProfile)
                                      INTENT_RELATIVE_COLORIMETRIC,
                                      cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
     cmsCloseProfile(srgb);
-    cmsCloseProfile(source);
-    if (!m_transform)
+    if (!m_transform) {
         m_detail = "damaged colour profile ignored";
+    } else if ((mode == Grayscale || mode == Rgb) && IsNearlyIdentity()) {
+        cmsDeleteTransform(m_transform);
+        m_transform = nullptr;
+    } else if (gridded) {
+        SampleOnGrid(source, points);
+        if (m_grid)
+            LastGrid() = {gridKey, m_grid};
+    }
+    cmsCloseProfile(source);
+}
+
+void ColourStep::SampleOnGrid(void *source, int points)
+{
+    // sRGB's primaries and white, without its tone curve.
+    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve *linear = cmsBuildGamma(nullptr, 1.0);
+    cmsToneCurve *curves[3] = {linear, linear, linear};
+    cmsHPROFILE linearSrgb = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(linear);
+    cmsHTRANSFORM toLinear =
+        linearSrgb ? cmsCreateTransform(source, FloatFormatOf(m_layout.colorMode), linearSrgb,
+                                        TYPE_RGB_FLT, INTENT_RELATIVE_COLORIMETRIC,
+                                        cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE)
+                   : nullptr;
+    if (linearSrgb)
+        cmsCloseProfile(linearSrgb);
+    if (!toLinear)
+        return;
+    m_grid = std::make_shared<const ColourGrid>(
+        m_colours, points, [&](const float *units, std::size_t count, float *out) {
+            std::vector<float> colours(units, units + count * std::size_t(m_colours));
+            ToLcmsUnits(colours.data(), count);
+            cmsDoTransform(toLinear, colours.data(), out, cmsUInt32Number(count));
+        });
+    cmsDeleteTransform(toLinear);
+}
+
+// LittleCMS takes ink in percent, and Lab in its own units.
+void ColourStep::ToLcmsUnits(float *colours, std::size_t pixels) const
+{
+    const float neutral = NeutralAb(m_layout.depth);
+    const float abScale = AbScale(m_layout.depth);
+    for (std::size_t i = 0; i < pixels * std::size_t(m_colours); ++i) {
+        const int c = int(i % std::size_t(m_colours));
+        if (m_layout.colorMode == Cmyk)
+            colours[i] = (1 - colours[i]) * 100;
+        else if (m_layout.colorMode == Lab)
+            colours[i] = c == 0 ? colours[i] * 100 : (colours[i] - neutral) * abScale;
+    }
 }
 
 // An sRGB profile, or one within a level of it, changes nothing worth its time.
@@ -189,7 +257,7 @@ bool ColourStep::IsNearlyIdentity() const
 
 bool ColourStep::IsIdentity() const
 {
-    return !m_transform && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
+    return !m_transform && !m_grid && !m_blend && !m_whiteWhereClear && m_layout.colorMode == Rgb &&
            m_layout.depth == 8;
 }
 
@@ -213,7 +281,12 @@ void ColourStep::ToSrgb8(const void *samples, std::size_t pixels, std::uint8_t *
     for (std::size_t done = 0; done < pixels; done += Chunk) {
         const std::size_t count = std::min(Chunk, pixels - done);
         const unsigned char *chunk = bytes + done * pixelBytes;
-        if (m_transform) {
+        if (m_grid && m_layout.depth == 8 && !m_blend && !m_whiteWhereClear) {
+            m_grid->ToSrgb8(chunk, count, pixelBytes, rgb + 3 * done);
+        } else if (m_grid) {
+            Normalise(chunk, count, colours);
+            m_grid->ToSrgb8(colours, count, rgb + 3 * done);
+        } else if (m_transform) {
             Transform(chunk, count, rgb + 3 * done);
         } else {
             Normalise(chunk, count, colours);
@@ -263,16 +336,7 @@ void ColourStep::Transform(const void *samples, std::size_t pixels, std::uint8_t
         return;
     float colours[Chunk * 4];
     Normalise(missed, misses, colours);
-    const float neutral = NeutralAb(m_layout.depth);
-    const float abScale = AbScale(m_layout.depth);
-    for (std::size_t i = 0; i < misses * std::size_t(m_colours); ++i) {
-        const int c = int(i % std::size_t(m_colours));
-        // LittleCMS takes ink in percent, and Lab in its own units.
-        if (m_layout.colorMode == Cmyk)
-            colours[i] = (1 - colours[i]) * 100;
-        else if (m_layout.colorMode == Lab)
-            colours[i] = c == 0 ? colours[i] * 100 : (colours[i] - neutral) * abScale;
-    }
+    ToLcmsUnits(colours, misses);
     std::uint8_t results[Chunk * 3];
     cmsDoTransform(m_transform, colours, results, cmsUInt32Number(misses));
     for (std::size_t m = 0; m < misses; ++m) {

@@ -20,6 +20,7 @@ struct SampleLayout {
 };
 
 class ColourCache;
+class ColourGrid;
 
 // Not for two threads at once: its cache of results changes as it works.
 class ColourStep
@@ -28,9 +29,10 @@ public:
     // iccProfile: the bytes of image resource 1039, or empty. blendOnWhite: the composite's
     // colour is unmatted and must be blended on white by its alpha here. whiteWhereClear: the
     // colour is matted already, but wholly clear pixels, which some writers leave black, are
-    // to show white.
+    // to show white. pixels: how many the picture has, where known; a large picture goes
+    // through the transform sampled on a grid, a small one pixel by pixel.
     ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
-               bool whiteWhereClear = false);
+               bool whiteWhereClear = false, std::uint64_t pixels = 0);
     ~ColourStep();
     ColourStep(const ColourStep &) = delete;
     ColourStep &operator=(const ColourStep &) = delete;
@@ -43,7 +45,9 @@ public:
     const std::string &Detail() const;
 
 private:
-    void UseProfile(const std::string &iccProfile);
+    void UseProfile(const std::string &iccProfile, std::uint64_t pixels);
+    void SampleOnGrid(void *source, int points);
+    void ToLcmsUnits(float *colours, std::size_t pixels) const;
     bool IsNearlyIdentity() const;
     std::size_t KeyBytes() const;
     void Normalise(const void *samples, std::size_t pixels, float *colours) const;
@@ -60,4 +64,5 @@ private:
     // Results already worked out: an exact transform takes far longer than a look-up, and
     // pictures repeat their colours.
     std::unique_ptr<ColourCache> m_cache;
+    std::shared_ptr<const ColourGrid> m_grid;
 };

@@ -80,23 +80,25 @@ private:
     void InvertInk()
     {
         const std::size_t pixels = m_image.columns();
-        for (std::size_t i = 0; i < pixels * m_map.size(); ++i) {
-            if (i % m_map.size() >= 4)
-                continue;
-            if (m_layout.depth == 8)
-                m_row[i] = 255 - m_row[i];
-            else if (m_layout.depth == 16)
-                Invert<std::uint16_t>(i, 65535);
-            else
-                Invert<float>(i, 1.0f);
-        }
+        const std::size_t channels = m_map.size();
+        if (m_layout.depth == 8)
+            InvertInk<std::uint8_t>(pixels, channels, 255);
+        else if (m_layout.depth == 16)
+            InvertInk<std::uint16_t>(pixels, channels, 65535);
+        else
+            InvertInk<float>(pixels, channels, 1.0f);
     }
-    template <typename T> void Invert(std::size_t i, T white)
+    template <typename T> void InvertInk(std::size_t pixels, std::size_t channels, T white)
     {
-        T value;
-        std::memcpy(&value, m_row.data() + i * sizeof(T), sizeof(T));
-        value = white - value;
-        std::memcpy(m_row.data() + i * sizeof(T), &value, sizeof(T));
+        T sample;
+        for (std::size_t i = 0; i < pixels; ++i) {
+            for (std::size_t c = 0; c < 4; ++c) {
+                unsigned char *at = m_row.data() + (i * channels + c) * sizeof(T);
+                std::memcpy(&sample, at, sizeof(T));
+                sample = T(white - sample);
+                std::memcpy(at, &sample, sizeof(T));
+            }
+        }
     }
 
     Magick::Image &m_image;

@@ -27,8 +27,9 @@ std::unique_ptr<ColourStep> ColourStepFor(const DecodePlan &plan, const SampleLa
         layout.colorMode == plan.colorMode ? plan.iccProfile : std::string();
     const bool decide = layout.hasAlpha && plan.backdrop == Backdrop::Decide;
     const bool matted = decide && IsMatted(layout, width, height, rows);
-    return std::make_unique<ColourStep>(
-        layout, profile, plan.backdrop == Backdrop::Flatten || (decide && !matted), matted);
+    const bool blend = plan.backdrop == Backdrop::Flatten || (decide && !matted);
+    return std::make_unique<ColourStep>(layout, profile, blend, matted,
+                                        std::uint64_t(width) * height);
 }
 
 wire::Response PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
