@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace
@@ -37,11 +38,15 @@ CompositeReader ReaderOf(const std::string &source, const DecodePlan &plan,
 std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan &plan,
                                     const SampleLayout &layout)
 {
-    CompositeReader firstPass = ReaderOf(source, plan, layout);
-    std::vector<unsigned char> row(std::size_t(plan.width) * firstPass.BytesPerPixel());
+    std::optional<CompositeReader> firstPass;
+    std::vector<unsigned char> row;
     const SampleRows rows = [&](std::uint32_t) {
+        if (!firstPass) {
+            firstPass.emplace(ReaderOf(source, plan, layout));
+            row.resize(std::size_t(plan.width) * firstPass->BytesPerPixel());
+        }
         // Damage shows in the second pass.
-        firstPass.ReadBand(1, row.data());
+        firstPass->ReadBand(1, row.data());
         return row.data();
     };
     return ColourStepFor(plan, layout, plan.width, plan.height, rows);
