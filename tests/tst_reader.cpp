@@ -58,30 +58,35 @@ void TestReader::writesWhatDevilWrites_data()
     QTest::addColumn<int>("compression");
     QTest::addColumn<QString>("decoder");   // that the run picks
     QTest::addColumn<QString>("reference"); // the decoder of the raw file
+    QTest::addColumn<bool>("transparent");  // as another writer than Photoshop leaves it
 
     using W = PsdWriter;
     QTest::newRow("raw") << int(W::Rgb) << 8 << int(W::Raw) << "devil"
-                         << "devil";
+                         << "devil" << false;
     QTest::newRow("RLE") << int(W::Rgb) << 8 << int(W::Rle) << "devil"
-                         << "devil";
+                         << "devil" << false;
     QTest::newRow("grey RLE") << int(W::Grayscale) << 8 << int(W::Rle) << "devil"
-                              << "devil";
+                              << "devil" << false;
     QTest::newRow("CMYK RLE") << int(W::Cmyk) << 8 << int(W::Rle) << "devil"
-                              << "devil";
+                              << "devil" << false;
     QTest::newRow("16-bit raw") << int(W::Rgb) << 16 << int(W::Raw) << "devil"
-                                << "devil";
+                                << "devil" << false;
     // Neither DevIL nor ImageMagick reads ZIP data.
     QTest::newRow("ZIP") << int(W::Rgb) << 8 << int(W::Zip) << "reader"
-                         << "devil";
+                         << "devil" << false;
     QTest::newRow("ZIP with prediction") << int(W::Rgb) << 8 << int(W::ZipPredicted) << "reader"
-                                         << "devil";
+                                         << "devil" << false;
     QTest::newRow("16-bit ZIP with prediction")
         << int(W::Rgb) << 16 << int(W::ZipPredicted) << "reader"
-        << "devil";
+        << "devil" << false;
     // DevIL reads no 32-bit data.
     QTest::newRow("32-bit ZIP with prediction")
         << int(W::Rgb) << 32 << int(W::ZipPredicted) << "reader"
-        << "magick";
+        << "magick" << false;
+    // Whether the writer blended the colour on white takes the reader a first pass over the
+    // rows; the run has ImageMagick rebuild this one from its layer.
+    QTest::newRow("transparent ZIP") << int(W::Rgb) << 8 << int(W::Zip) << "magick"
+                                     << "magick" << true;
 }
 
 // The same pixels through the same colour step and DevIL's JPEG settings make the same file
@@ -94,9 +99,13 @@ void TestReader::writesWhatDevilWrites()
     QFETCH(int, compression);
     QFETCH(QString, decoder);
     QFETCH(QString, reference);
+    QFETCH(bool, transparent);
     const QTemporaryDir dir;
-    const PsdWriter raw =
-        PsdWriter(Width, Height, PsdWriter::ColorMode(mode), Noisy).SetDepth(depth);
+    PsdWriter raw = PsdWriter(Width, Height, PsdWriter::ColorMode(mode), Noisy).SetDepth(depth);
+    if (transparent)
+        raw.SetExtraChannels(1)
+            .SetLayer(Noisy, true)
+            .AddResource(1057, PsdWriter::VersionInfo("ag-psd", true));
     const QString byDevil = WriteFile(dir, reference + ".psd", raw.Bytes());
     const QString file = WriteFile(
         dir, "a.psd", PsdWriter(raw).SetCompression(PsdWriter::Compression(compression)).Bytes());
