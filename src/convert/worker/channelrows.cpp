@@ -106,18 +106,23 @@ bool ZipRows::Inflate(unsigned char *row)
     m_stream.next_out = row;
     m_stream.avail_out = unsigned(m_rowBytes);
     while (m_stream.avail_out > 0) {
-        if (m_stream.avail_in == 0) {
+        // zlib may hold output still to come when the input has run out.
+        if (m_stream.avail_in == 0 && m_data.Remaining() > 0) {
             const auto size =
                 std::size_t(std::min<std::uint64_t>(m_input.size(), m_data.Remaining()));
-            if (size == 0 || !m_data.Read(m_input.data(), size))
+            if (!m_data.Read(m_input.data(), size))
                 return false;
             m_stream.next_in = m_input.data();
             m_stream.avail_in = unsigned(size);
         }
         const int result = inflate(&m_stream, Z_NO_FLUSH);
         // Some writers start a stream of their own for each channel.
-        if (result == Z_STREAM_END && m_stream.avail_out > 0 && inflateReset(&m_stream) != Z_OK)
+        const bool ended = result == Z_STREAM_END && m_stream.avail_out > 0;
+        if (ended && (m_stream.avail_in == 0 && m_data.Remaining() == 0))
             return false;
+        if (ended && inflateReset(&m_stream) != Z_OK)
+            return false;
+        // Z_BUF_ERROR: no input left, and nothing more to give.
         if (result != Z_OK && result != Z_STREAM_END)
             return false;
     }
