@@ -126,12 +126,13 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
     const std::string tooLarge = plan.decoder == Decoder::Devil
                                      ? TooLargeForDevil(*header)
                                      : TooLargeForMagick(*header, contents);
-    if (!tooLarge.empty() && plan.readerFallback) {
+    const std::string tooLargeToHold = TooLargeToHold(*header);
+    if ((!tooLarge.empty() || !tooLargeToHold.empty()) && plan.readerFallback) {
         plan.decoder = Decoder::Reader;
         return plan;
     }
-    if (const std::string reason = TooLargeToHold(*header); !reason.empty())
-        return wire::Response{wire::Status::TooLarge, reason};
+    if (!tooLargeToHold.empty())
+        return wire::Response{wire::Status::TooLarge, tooLargeToHold};
     if (!tooLarge.empty() && plan.decoder == Decoder::Magick)
         return wire::Response{wire::Status::TooLarge, tooLarge};
     return plan;
