@@ -89,7 +89,7 @@ public:
 
 private:
     bool Inflate(unsigned char *row);
-    void Unpredict(unsigned char *row) const;
+    void Unpredict(unsigned char *row);
 
     SectionReader m_data;
     std::size_t m_width;
@@ -97,6 +97,7 @@ private:
     std::size_t m_rowBytes;
     bool m_predicted;
     std::vector<unsigned char> m_input;
+    std::vector<unsigned char> m_planes; // a 32-bit row as stored
     z_stream m_stream = {};
     bool m_ok = false;
 };
@@ -132,7 +133,7 @@ bool ZipRows::Inflate(unsigned char *row)
 // Each sample was stored as its difference from the one before it in the row; 32-bit rows
 // hold the samples' first bytes, then their second bytes, and so on, and the differences are
 // taken over those bytes.
-void ZipRows::Unpredict(unsigned char *row) const
+void ZipRows::Unpredict(unsigned char *row)
 {
     if (m_depth == 16) {
         unsigned previous = 0;
@@ -147,10 +148,10 @@ void ZipRows::Unpredict(unsigned char *row) const
         row[i] = (unsigned char)(row[i] + row[i - 1]);
     if (m_depth != 32)
         return;
-    std::vector<unsigned char> planes(row, row + m_rowBytes);
+    m_planes.assign(row, row + m_rowBytes);
     for (std::size_t x = 0; x < m_width; ++x) {
         for (std::size_t b = 0; b < 4; ++b)
-            row[4 * x + b] = planes[b * m_width + x];
+            row[4 * x + b] = m_planes[b * m_width + x];
     }
 }
 
