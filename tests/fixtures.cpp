@@ -3,6 +3,7 @@
 #include "psdwriter.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -52,4 +53,15 @@ double PsnrDb(const QImage &a, const QImage &b)
     const double samples = 3.0 * first.width() * first.height();
     return error == 0 ? std::numeric_limits<double>::infinity()
                       : 10 * std::log10(255.0 * 255.0 * samples / error);
+}
+
+QByteArray SystemProfile(const QString &name)
+{
+    const QDir ghostscript("/usr/share/ghostscript");
+    for (const QString &version : ghostscript.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(ghostscript.filePath(version + "/iccprofiles/" + name));
+        if (file.open(QIODevice::ReadOnly))
+            return file.readAll();
+    }
+    return {};
 }

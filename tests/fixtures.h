@@ -17,3 +17,6 @@ QByteArray FileDigest(const QString &path);
 // Peak signal-to-noise ratio of two pictures in dB over their RGB samples: infinity when
 // they are the same, 0 when their sizes differ.
 double PsnrDb(const QImage &a, const QImage &b);
+// The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
+// "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
+QByteArray SystemProfile(const QString &name);

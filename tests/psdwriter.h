@@ -11,7 +11,7 @@
 class PsdWriter
 {
 public:
-    enum ColorMode { Grayscale = 1, Rgb = 3, Cmyk = 4 };
+    enum ColorMode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
     enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
@@ -64,7 +64,7 @@ private:
         field = value;
         return *this;
     }
-    int ColourChannels() const { return m_mode == Grayscale ? 1 : int(m_mode); }
+    int ColourChannels() const { return m_mode == Grayscale ? 1 : m_mode == Cmyk ? 4 : 3; }
     QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;

@@ -1,6 +1,8 @@
 #include "colourstep.h"
 
+#include "colourcache.h"
 #include "colourgrid.h"
+#include "srgbtransform.h"
 #include "unitsample.h"
 
 #include <lcms2.h>
@@ -25,24 +27,6 @@ int ColoursOf(int mode)
     return mode == Grayscale ? 1 : mode == Cmyk ? 4 : 3;
 }
 
-cmsColorSpaceSignature SpaceOf(int mode)
-{
-    return mode == Grayscale ? cmsSigGrayData : mode == Cmyk ? cmsSigCmykData : cmsSigRgbData;
-}
-
-cmsUInt32Number FloatFormatOf(int mode)
-{
-    switch (mode) {
-    case Grayscale:
-        return TYPE_GRAY_FLT;
-    case Cmyk:
-        return TYPE_CMYK_FLT;
-    case Lab:
-        return TYPE_Lab_FLT;
-    }
-    return TYPE_RGB_FLT;
-}
-
 // Lab's a and b are stored with their zero in the middle of the range.
 float NeutralAb(int depth)
 {
@@ -55,8 +39,6 @@ float AbScale(int depth)
     return depth == 16 ? 65535.0f / 256.0f : 255.0f;
 }
 
-// 16-bit samples keep their high byte, as the decoders have always cut them; the small
-// addend keeps float error from dropping an exact high byte by one.
 // The last grid filled, for the next picture: a batch's files tend to share their profile,
 // and filling a grid takes longer than converting a small picture. The worker converts one
 // file at a time.
@@ -71,6 +53,8 @@ GridForProfile &LastGrid()
     return last;
 }
 
+// 16-bit samples keep their high byte, as the decoders have always cut them; the small
+// addend keeps float error from dropping an exact high byte by one.
 std::uint8_t ToByte(float unit, int depth)
 {
     const float share = std::clamp(unit, 0.0f, 1.0f);
@@ -80,50 +64,6 @@ std::uint8_t ToByte(float unit, int depth)
 }
 
 } // namespace
-
-// A look-up table of 8-bit sRGB results by the raw bytes of a pixel, for pixels of up to eight
-// bytes; each slot keeps the last colour that fell into it.
-class ColourCache
-{
-public:
-    static bool Fits(std::size_t keyBytes) { return keyBytes <= sizeof(std::uint64_t); }
-    ColourCache() : m_slots(std::size_t(1) << Bits) {}
-
-    static std::uint64_t KeyOf(const unsigned char *pixel, std::size_t keyBytes)
-    {
-        std::uint64_t key = 0;
-        std::memcpy(&key, pixel, keyBytes);
-        return key;
-    }
-    bool Find(std::uint64_t key, std::uint8_t *rgb) const
-    {
-        const Slot &slot = m_slots[SlotOf(key)];
-        if (!slot.used || slot.key != key)
-            return false;
-        std::copy_n(slot.rgb, 3, rgb);
-        return true;
-    }
-    void Put(std::uint64_t key, const std::uint8_t *rgb)
-    {
-        Slot &slot = m_slots[SlotOf(key)];
-        slot.key = key;
-        slot.used = true;
-        std::copy_n(rgb, 3, slot.rgb);
-    }
-
-private:
-    static constexpr int Bits = 16;
-    struct Slot {
-        std::uint64_t key = 0;
-        std::uint8_t rgb[3] = {};
-        bool used = false;
-    };
-    static std::size_t SlotOf(std::uint64_t key)
-    {
-        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
-    }
-    std::vector<Slot> m_slots;
-};
 
 ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
                        bool whiteWhereClear, std::uint64_t pixels)
@@ -155,7 +95,7 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
         m_detail = "damaged colour profile ignored";
         return;
     }
-    if (mode != Lab && cmsGetColorSpace(source) != SpaceOf(mode)) {
+    if (mode != Lab && !FitsMode(source, mode)) {
         m_detail = "colour profile of another colour mode ignored";
         cmsCloseProfile(source);
         return;
@@ -169,13 +109,7 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
         cmsCloseProfile(source);
         return;
     }
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    // Unoptimised: the precalculated tables LittleCMS would use instead are off by up to twenty
-    // levels near the edges of the gamut.
-    m_transform = cmsCreateTransform(source, FloatFormatOf(mode), srgb, TYPE_RGB_8,
-                                     INTENT_RELATIVE_COLORIMETRIC,
-                                     cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE);
-    cmsCloseProfile(srgb);
+    m_transform = SrgbTransform(source, mode, false);
     if (!m_transform) {
         m_detail = "damaged colour profile ignored";
     } else if ((mode == Grayscale || mode == Rgb) && IsNearlyIdentity()) {
@@ -191,20 +125,7 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
 
 void ColourStep::SampleOnGrid(void *source, int points)
 {
-    // sRGB's primaries and white, without its tone curve.
-    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve *linear = cmsBuildGamma(nullptr, 1.0);
-    cmsToneCurve *curves[3] = {linear, linear, linear};
-    cmsHPROFILE linearSrgb = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(linear);
-    cmsHTRANSFORM toLinear =
-        linearSrgb ? cmsCreateTransform(source, FloatFormatOf(m_layout.colorMode), linearSrgb,
-                                        TYPE_RGB_FLT, INTENT_RELATIVE_COLORIMETRIC,
-                                        cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOOPTIMIZE)
-                   : nullptr;
-    if (linearSrgb)
-        cmsCloseProfile(linearSrgb);
+    void *toLinear = SrgbTransform(source, m_layout.colorMode, true);
     if (!toLinear)
         return;
     m_grid = std::make_shared<const ColourGrid>(

@@ -85,7 +85,7 @@ wire::Response ColourDevilImage(const DecodePlan &plan)
     const auto loaded = [&](std::uint32_t y) { return data + y * rowBytes; };
     const std::unique_ptr<ColourStep> step = ColourStepFor(plan, *layout, width, height, loaded);
     if (step->IsIdentity())
-        return {wire::Status::Ok, {}};
+        return {wire::Status::Ok, step->Detail()};
     // The picture is painted over the image that holds it.
     const std::vector<ILubyte> copy(data, data + rowBytes * height);
     const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
