@@ -2,7 +2,9 @@
 //   quillmere-bench [--baseline] [--workers N] DIR
 //   quillmere-bench --scan ANSWER DIR
 //   quillmere-bench --scan-tree N DIR
+//   quillmere-bench --make-large DIR
 #include "convertbench.h"
+#include "largefiles.h"
 #include "scanbench.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && args.first() == QLatin1String("--make-large"))
+        return MakeLargeFiles(args);
     if (!args.isEmpty() && args.first().startsWith(QLatin1String("--scan")))
         return RunScanBench(args);
     return RunConvertBench(args);

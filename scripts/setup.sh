@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config     # the build
     qt6-base-dev libdevil-dev            # the toolkit and the image library
     libmagick++-6.q16-dev imagemagick    # the second decoder; convert for fixtures and baselines
+    zlib1g-dev libjpeg62-turbo-dev       # the streaming reader of large files
     liblcms2-dev libgs-common            # colour management; CMYK and RGB profiles for tests
     fonts-liberation                     # metric-compatible stand-in for Arial
     xvfb xauth openbox xdotool x11-utils # a real X desktop for screenshots

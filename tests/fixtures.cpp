@@ -5,7 +5,11 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
 
 QByteArray SmallPsd(int width, int height)
 {
@@ -31,6 +35,24 @@ QByteArray FileDigest(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+double PsnrDb(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 0;
+    const QImage first = a.convertToFormat(QImage::Format_RGB888);
+    const QImage second = b.convertToFormat(QImage::Format_RGB888);
+    double error = 0;
+    for (int y = 0; y < first.height(); ++y) {
+        const uchar *p = first.constScanLine(y);
+        const uchar *q = second.constScanLine(y);
+        for (int i = 0; i < 3 * first.width(); ++i)
+            error += double(p[i] - q[i]) * (p[i] - q[i]);
+    }
+    const double samples = 3.0 * first.width() * first.height();
+    return error == 0 ? std::numeric_limits<double>::infinity()
+                      : 10 * std::log10(255.0 * 255.0 * samples / error);
 }
 
 QByteArray SystemProfile(const QString &name)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QImage;
 class QTemporaryDir;
 
 // Small helpers shared by the tests that convert files.
@@ -13,6 +14,9 @@ QByteArray SmallPsd(int width = 8, int height = 6);
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
 // A file's SHA-256, or "" when it cannot be read.
 QByteArray FileDigest(const QString &path);
+// Peak signal-to-noise ratio of two pictures in dB over their RGB samples: infinity when
+// they are the same, 0 when their sizes differ.
+double PsnrDb(const QImage &a, const QImage &b);
 // The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
 // "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
 QByteArray SystemProfile(const QString &name);

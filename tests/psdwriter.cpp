@@ -1,5 +1,7 @@
 #include "psdwriter.h"
 
+#include <bit>
+
 namespace
 {
 
@@ -59,8 +61,11 @@ QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y) con
 {
     QByteArray row;
     for (int x = 0; x < m_width; ++x) {
-        for (int shift = 8; shift >= 16 - m_depth; shift -= 8)
-            row += char(samples(x, y, channel) >> shift);
+        const quint16 sample = samples(x, y, channel);
+        if (m_depth == 32)
+            row += Big(std::bit_cast<quint32>(float(sample) / 65535.0F), 4);
+        else
+            row += m_depth == 8 ? Big(sample >> 8, 1) : Big(sample, 2);
     }
     return row;
 }
@@ -73,13 +78,40 @@ QByteArray PsdWriter::ImageData() const
         for (int y = 0; y < m_height; ++y) {
             QByteArray row = ChannelRow(m_samples, channel, y);
             if (m_compression == Rle) {
-                row = PackBits(row);
+                row = channel == 0 && y == m_packedRow.first ? m_packedRow.second : PackBits(row);
                 counts += Big(row.size(), m_psb ? 4 : 2);
             }
-            rows += row;
+            rows += m_compression == ZipPredicted ? Predicted(row) : row;
         }
     }
+    // qCompress puts the length in front of the zlib stream.
+    if (m_compression >= Zip)
+        rows = qCompress(rows).mid(4);
     return Big(m_compression, 2) + counts + rows;
+}
+
+// Each sample as its difference from the one before it in the row; 32-bit rows are first
+// laid out as the samples' first bytes, then their second bytes, and so on, and the differences
+// taken over those bytes.
+QByteArray PsdWriter::Predicted(QByteArray row) const
+{
+    const int bytes = m_depth == 16 ? 2 : 1;
+    if (m_depth == 32) {
+        const QByteArray samples = row;
+        for (qsizetype i = 0; i < samples.size(); ++i)
+            row[i % 4 * m_width + i / 4] = samples[i];
+    }
+    for (qsizetype i = row.size() / bytes - 1; i > 0; --i) {
+        const auto sample = [&](qsizetype at) {
+            return bytes == 1 ? quint8(row[at])
+                              : quint16(quint8(row[2 * at]) << 8 | quint8(row[2 * at + 1]));
+        };
+        const auto delta = quint16(sample(i) - sample(i - 1));
+        if (bytes == 2)
+            row[2 * i] = char(delta >> 8);
+        row[bytes * i + bytes - 1] = char(delta);
+    }
+    return row;
 }
 
 // A record naming the layer's bounds and channels (transparency is channel -1), then their data.
@@ -133,8 +165,34 @@ QByteArray PsdWriter::ResourceNameLengthFF()
            Big(Raw, 2) + QByteArray(3 * 8 * 8, char(0x80));
 }
 
+QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
+                               const std::function<quint8(int y, int channel)> &value)
+{
+    const int channels = mode == Grayscale ? 1 : int(mode);
+    QByteArray counts;
+    QByteArray rows;
+    for (int channel = 0; channel < channels; ++channel) {
+        for (int y = 0; y < height; ++y) {
+            QByteArray row;
+            for (int left = width; left > 0; left -= 128)
+                row += char(left == 1 ? 0 : 1 - std::min(left, 128)) +
+                       QByteArray(1, char(value(y, channel)));
+            counts += Big(row.size(), 4);
+            rows += row;
+        }
+    }
+    return Header(2, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) + Big(Rle, 2) +
+           counts + rows;
+}
+
 QByteArray PsdWriter::ClaimsHugeSize(bool psb)
 {
-    return Header(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb) + Big(0, 8) + Big(0, psb ? 8 : 4) +
-           Big(Raw, 2);
+    return ClaimsSize(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb, Raw);
+}
+
+QByteArray PsdWriter::ClaimsSize(int version, int channels, quint32 width, quint32 height,
+                                 int depth, int colorMode, Compression compression)
+{
+    return Header(version, channels, height, width, depth, colorMode) + Big(0, 8) +
+           Big(0, version == 2 ? 8 : 4) + Big(compression, 2) + "zz";
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 // Writes small PSD and PSB files for tests: the merged image, and on request image resources and
 // one layer.
@@ -11,7 +12,7 @@ class PsdWriter
 {
 public:
     enum ColorMode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
-    enum Compression { Raw = 0, Rle = 1 };
+    enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
@@ -23,10 +24,16 @@ public:
 
     // Channels after the colour ones, such as alpha; fewer than none leave colour ones out.
     PsdWriter &SetExtraChannels(int count) { return Set(m_extraChannels, count); }
-    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8 or 16
+    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8, 16 or 32 (floats)
     PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
     PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
     PsdWriter &AddResource(quint16 id, const QByteArray &data);
+    // RLE only: row y of the first channel packed as given, damaged or not.
+    PsdWriter &SetFirstPackedRow(int y, const QByteArray &packed)
+    {
+        m_packedRow = {y, packed};
+        return *this;
+    }
     // One raw layer as large as the picture: the colour channels of these samples, then their
     // transparency. With mergedTransparency the layer count is negative, which says the merged
     // image's first extra channel is its transparency.
@@ -43,7 +50,13 @@ public:
     // Damaged files of kinds that have crashed decoders.
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
+    // An 8-bit PSB in RLE whose rows are each one value: little room for a picture of any size.
+    static QByteArray FlatRows(int width, int height, ColorMode mode,
+                               const std::function<quint8(int y, int channel)> &value);
     static QByteArray ClaimsHugeSize(bool psb); // 300,000 x 300,000 pixels, with no data
+    // A header and empty sections before two bytes of image data, nowhere near what it claims.
+    static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
+                                 int depth, int colorMode, Compression compression);
 
 private:
     template <typename T> PsdWriter &Set(T &field, T value)
@@ -55,6 +68,7 @@ private:
     QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;
+    QByteArray Predicted(QByteArray row) const;
 
     int m_width;
     int m_height;
@@ -67,4 +81,5 @@ private:
     QByteArray m_resources;
     Samples m_layer;
     bool m_mergedTransparency = false;
+    std::pair<int, QByteArray> m_packedRow{-1, {}};
 };

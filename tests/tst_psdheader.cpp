@@ -15,7 +15,7 @@ QString Verdict(const std::string &path)
     const std::optional<PsdHeader> header = ReadPsdHeader(path);
     if (!header)
         return "no header";
-    if (IsTooLargeToDecode(*header))
+    if (!TooLargeToRead(*header).empty())
         return "too large";
     const PsdContents contents = ReadPsdContents(path, *header);
     return contents.blankStandIn ? "blank" : QString::fromStdString(contents.damage);
@@ -30,6 +30,8 @@ class TestPsdHeader : public QObject
 private slots:
     void verdict_data();
     void verdict();
+    void packedRows_data();
+    void packedRows();
 };
 
 void TestPsdHeader::verdict_data()
@@ -45,11 +47,11 @@ void TestPsdHeader::verdict_data()
     };
     QTest::newRow("PSD 30,000 wide") << header(1, 1, 30000, 1, 8) << fits;
     QTest::newRow("PSD 30,001 high") << header(1, 3, 1, 30001, 8) << "too large";
-    QTest::newRow("PSB 300,000 wide") << header(2, 3, 300000, 1, 8) << fits;
-    QTest::newRow("PSB 300,001 high") << header(2, 1, 1, 300001, 16) << "too large";
-    QTest::newRow("under 2 GiB") << header(2, 4, 32768, 16383, 8) << fits;
-    QTest::newRow("2 GiB in 16-bit") << header(2, 4, 16384, 16384, 16) << "too large";
-    QTest::newRow("4 GiB, 0 in 32 bits") << header(2, 1, 65536, 65536, 8) << "too large";
+    // A JPEG file takes no more.
+    QTest::newRow("PSB 65,500 wide") << header(2, 3, 65500, 1, 8) << fits;
+    QTest::newRow("PSB 65,501 high") << header(2, 1, 1, 65501, 16) << "too large";
+    QTest::newRow("56 channels") << header(1, 56, 1, 1, 8) << fits;
+    QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "too large";
 
     // Photoshop's stand-in for a composite it did not keep is blank; a picture is not.
     const auto almost = [](int x, int y, int c) { return quint16(x + y + c == 22 ? 0 : 0xFFFF); };
@@ -87,6 +89,38 @@ void TestPsdHeader::verdict()
     QFETCH(QString, verdict);
     const QTemporaryDir dir;
     QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()), verdict);
+}
+
+void TestPsdHeader::packedRows_data()
+{
+    QTest::addColumn<QByteArray>("packed"); // the third row of the first channel, 8 bytes wide
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("as written") << QByteArray::fromHex("f9aa") << true;
+    QTest::newRow("with do-nothing headers") << QByteArray::fromHex("80fc010202030480") << true;
+    QTest::newRow("literal one over") << QByteArray::fromHex("08000102030405060708") << false;
+    QTest::newRow("run over") << QByteArray::fromHex("f7aa") << false;
+    QTest::newRow("run over in the middle") << QByteArray::fromHex("fdaaf8bb") << false;
+    QTest::newRow("short of its width") << QByteArray::fromHex("fcaa") << false;
+    QTest::newRow("bytes left over") << QByteArray::fromHex("f9aa00bb") << false;
+    QTest::newRow("literal cut short") << QByteArray::fromHex("07000102") << false;
+    QTest::newRow("run without its byte") << QByteArray::fromHex("fcaafd") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+// DevIL reads a channel's rows as one stream and writes past its buffer where one runs over;
+// every row is unpacked before it sees the file.
+void TestPsdHeader::packedRows()
+{
+    QFETCH(QByteArray, packed);
+    QFETCH(bool, accepted);
+    const auto bytes = PsdWriter(8, 5, PsdWriter::Cmyk, [](int, int, int c) { return c * 9000; })
+                           .SetCompression(PsdWriter::Rle)
+                           .SetFirstPackedRow(2, packed)
+                           .Bytes();
+    const QTemporaryDir dir;
+    QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()),
+             accepted ? "" : "a packed row does not fill its width exactly");
 }
 
 QTEST_GUILESS_MAIN(TestPsdHeader)

@@ -1,13 +1,12 @@
 #include "psdheader.h"
 
+#include "packbits.h"
+#include "sectionreader.h"
 #include "xmpwriter.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <fstream>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -18,14 +17,6 @@ constexpr std::uint16_t IccProfileResource = 1039;
 constexpr std::uint16_t VersionInfoResource = 1057;
 constexpr std::uint16_t XmpResource = 1060;
 
-std::uint64_t BigEndian(const unsigned char *bytes, int count)
-{
-    std::uint64_t value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
-}
-
 std::uint64_t SaturatingProduct(std::uint64_t a, std::uint64_t b)
 {
     std::uint64_t product = 0;
@@ -33,85 +24,6 @@ std::uint64_t SaturatingProduct(std::uint64_t a, std::uint64_t b)
         return std::numeric_limits<std::uint64_t>::max();
     return product;
 }
-
-// Reads big-endian fields in order and never past the end of the file, through a window of
-// the file so that small fields and short skips cost no system call each. After the first
-// failure every read yields 0 and Failed() stays true.
-class SectionReader
-{
-public:
-    explicit SectionReader(const std::string &path)
-        : m_fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_window(64 * 1024)
-    {
-        struct stat status = {};
-        m_failed = m_fd < 0 || fstat(m_fd, &status) != 0;
-        m_size = m_failed ? 0 : std::uint64_t(status.st_size);
-    }
-    ~SectionReader()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    SectionReader(const SectionReader &) = delete;
-    SectionReader &operator=(const SectionReader &) = delete;
-
-    bool Failed() const { return m_failed; }
-    std::uint64_t Position() const { return m_position; }
-    std::uint64_t Remaining() const { return m_size - m_position; }
-
-    bool Seek(std::uint64_t position)
-    {
-        m_failed = m_failed || position > m_size;
-        if (!m_failed)
-            m_position = position;
-        return !m_failed;
-    }
-    bool Skip(std::uint64_t count)
-    {
-        return Seek(count > Remaining() ? m_size + 1 : m_position + count);
-    }
-
-    std::uint64_t Number(int bytes)
-    {
-        unsigned char buffer[8] = {};
-        return Read(buffer, std::size_t(bytes)) ? BigEndian(buffer, bytes) : 0;
-    }
-    // A section length: four bytes, or eight in a PSB where the format says so.
-    std::uint64_t Length(bool wide) { return Number(wide ? 8 : 4); }
-
-    bool Read(unsigned char *buffer, std::size_t count)
-    {
-        m_failed = m_failed || count > Remaining();
-        while (!m_failed && count > 0) {
-            if (m_position < m_windowStart || m_position >= m_windowStart + m_windowLength)
-                Fill();
-            const std::size_t offset = std::size_t(m_position - m_windowStart);
-            const std::size_t part = std::min(count, m_windowLength - offset);
-            std::copy_n(m_window.data() + offset, part, buffer);
-            buffer += part;
-            count -= part;
-            m_position += part;
-        }
-        return !m_failed;
-    }
-
-private:
-    void Fill()
-    {
-        const ssize_t got = pread(m_fd, m_window.data(), m_window.size(), off_t(m_position));
-        m_failed = got <= 0;
-        m_windowStart = m_position;
-        m_windowLength = m_failed ? 0 : std::size_t(got);
-    }
-
-    int m_fd;
-    std::vector<unsigned char> m_window;
-    std::uint64_t m_windowStart = 0;
-    std::size_t m_windowLength = 0;
-    std::uint64_t m_size = 0;
-    std::uint64_t m_position = 0;
-    bool m_failed = false;
-};
 
 // Resource 1057: a version, whether the merged image is real, then the writer's name in UTF-16.
 void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &contents)
@@ -179,57 +91,48 @@ bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContent
     return reader.Seek(end);
 }
 
-// RLE data starts with the byte count of every row of every channel. Adds up the rows of the
-// colour channels, which come first, into colourBytes.
-bool RleDataComplete(SectionReader &reader, const PsdHeader &header, std::uint64_t colourRows,
-                     std::uint64_t &colourBytes)
+// RLE data holds the byte count of every row of every channel, then the rows. DevIL reads a
+// channel's rows as one stream and writes past its buffer where a row runs over, so each must
+// unpack to exactly its bytes. The rows of the first `whiteChannels` are unpacked to tell
+// whether they are all white.
+std::string CheckRleRows(SectionReader &counts, const std::string &path, const PsdHeader &header,
+                         std::uint64_t whiteChannels, bool &white)
 {
     const int countBytes = header.version == 2 ? 4 : 2;
     const std::uint64_t rows = std::uint64_t(header.channels) * header.height;
-    if (rows > reader.Remaining() / std::uint64_t(countBytes))
-        return false;
-    std::uint64_t total = 0;
-    std::vector<unsigned char> chunk(std::size_t(countBytes) * 16384);
-    for (std::uint64_t done = 0; done < rows;) {
-        const std::uint64_t batch = std::min<std::uint64_t>(rows - done, 16384);
-        if (!reader.Read(chunk.data(), std::size_t(batch) * std::size_t(countBytes)))
-            return false;
-        for (std::uint64_t i = 0; i < batch; ++i, ++done) {
-            if (done == colourRows)
-                colourBytes = total;
-            total += BigEndian(chunk.data() + i * std::uint64_t(countBytes), countBytes);
-        }
+    SectionReader data(path);
+    if (rows > counts.Remaining() / std::uint64_t(countBytes) ||
+        !data.Seek(counts.Position() + rows * std::uint64_t(countBytes)))
+        return "image data cut short";
+    const auto rowBytes = std::size_t((std::uint64_t(header.width) * header.depth + 7) / 8);
+    std::vector<unsigned char> packed(MaxPackedRow(rowBytes));
+    std::vector<unsigned char> row(rowBytes);
+    white = true;
+    for (std::uint64_t i = 0; i < rows; ++i) {
+        const std::uint64_t size = counts.Number(countBytes);
+        if (size > data.Remaining())
+            return "image data cut short";
+        const bool look = white && i < whiteChannels * header.height;
+        if (size > packed.size() || !data.Read(packed.data(), std::size_t(size)) ||
+            !UnpackRow(packed.data(), std::size_t(size), look ? row.data() : nullptr, rowBytes))
+            return "a packed row does not fill its width exactly";
+        if (look)
+            white = std::all_of(row.cbegin(), row.cend(), [](auto b) { return b == 0xFF; });
     }
-    if (colourRows >= rows)
-        colourBytes = total;
-    return total <= reader.Remaining();
+    return "";
 }
 
-// Whether count bytes of data, raw or PackBits, hold nothing but 0xFF.
-bool AllWhite(SectionReader &reader, std::uint64_t count, bool packed)
+// Whether count bytes of raw data hold nothing but 0xFF.
+bool AllWhite(SectionReader &reader, std::uint64_t count)
 {
     std::vector<unsigned char> chunk(65536);
-    std::uint64_t literal = 0; // bytes of a literal stretch still to come
-    bool repeated = false;     // the next byte is one repeated
     while (count > 0) {
         const auto size = std::size_t(std::min<std::uint64_t>(count, chunk.size()));
-        if (!reader.Read(chunk.data(), size))
+        if (!reader.Read(chunk.data(), size) ||
+            !std::all_of(chunk.cbegin(), chunk.cbegin() + std::ptrdiff_t(size),
+                         [](auto b) { return b == 0xFF; }))
             return false;
         count -= size;
-        for (std::size_t i = 0; i < size; ++i) {
-            const unsigned char byte = chunk[i];
-            if (packed && literal == 0 && !repeated) {
-                literal = byte < 128 ? byte + 1u : 0;
-                repeated = byte > 128; // 128 itself does nothing
-                continue;
-            }
-            if (byte != 0xFF)
-                return false;
-            if (literal > 0)
-                --literal;
-            else
-                repeated = false;
-        }
     }
     return true;
 }
@@ -247,30 +150,33 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
     return std::min(channels, std::uint64_t(header.channels));
 }
 
-std::string CheckImageData(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
+std::string CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,
+                           PsdContents &contents)
 {
     contents.compression = int(reader.Number(2));
     if (reader.Failed())
         return "no image data";
-    const std::uint64_t whiteChannels = ChannelsWhereWhiteIsFF(header);
+    contents.imageDataOffset = reader.Position();
+    // A stand-in is plain white; where that cannot be told, it is taken to be one.
+    const std::uint64_t whiteChannels =
+        contents.hasRealComposite ? 0 : ChannelsWhereWhiteIsFF(header);
+    bool white = whiteChannels == 0 || contents.compression > 1;
     const std::uint64_t channelBytes =
         SaturatingProduct((std::uint64_t(header.width) * header.depth + 7) / 8, header.height);
-    std::uint64_t colourBytes = SaturatingProduct(channelBytes, whiteChannels);
     if (contents.compression == 0) {
         if (SaturatingProduct(channelBytes, std::uint64_t(header.channels)) > reader.Remaining())
             return "image data cut short";
+        white = white || AllWhite(reader, SaturatingProduct(channelBytes, whiteChannels));
     } else if (contents.compression == 1) {
-        if (!RleDataComplete(reader, header, whiteChannels * header.height, colourBytes))
-            return "image data cut short";
+        const std::string damage = CheckRleRows(reader, path, header, whiteChannels, white);
+        if (!damage.empty())
+            return damage;
     } else if (contents.compression > 3) {
         return "unknown image data compression";
     } else if (reader.Remaining() == 0) {
         return "image data cut short";
     }
-    // A stand-in is plain white; where that cannot be told, it is taken to be one.
-    if (!contents.hasRealComposite)
-        contents.blankStandIn = whiteChannels == 0 || contents.compression > 1 ||
-                                AllWhite(reader, colourBytes, contents.compression == 1);
+    contents.blankStandIn = !contents.hasRealComposite && white;
     return "";
 }
 
@@ -305,11 +211,35 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
     return SaturatingProduct(size, bytesPerChannel);
 }
 
-bool IsTooLargeToDecode(const PsdHeader &header)
+std::string TooLargeToRead(const PsdHeader &header)
 {
-    const std::uint32_t maxSide = header.version == 2 ? MaxSidePsb : MaxSidePsd;
-    return header.width > maxSide || header.height > maxSide ||
-           DecodedSizeEstimate(header) >= MaxDecodedSize;
+    const std::uint32_t maxSide =
+        std::min(header.version == 2 ? MaxSidePsb : MaxSidePsd, MaxJpegSide);
+    if (header.width > maxSide)
+        return "width " + std::to_string(header.width) + " pixels, more than " +
+               std::to_string(maxSide);
+    if (header.height > maxSide)
+        return "height " + std::to_string(header.height) + " pixels, more than " +
+               std::to_string(maxSide);
+    if (header.channels > MaxChannels)
+        return std::to_string(header.channels) + " channels, more than " +
+               std::to_string(MaxChannels);
+    return "";
+}
+
+std::string TooLargeToHold(const PsdHeader &header)
+{
+    const std::uint64_t decoded = DecodedSizeEstimate(header);
+    const std::uint64_t rgb = SaturatingProduct(SaturatingProduct(header.width, header.height), 3);
+    if (decoded < MaxDecodedSize && rgb < MaxDecodedSize)
+        return "";
+    const bool asRgb = decoded < MaxDecodedSize;
+    return "decoded size " + std::to_string(std::max(decoded, rgb) >> 20) + " MiB (" +
+           std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels, " +
+           (asRgb ? "as 8-bit RGB"
+                  : std::to_string(header.channels) + " channels of " +
+                        std::to_string(header.depth) + " bits") +
+           "), " + std::to_string(MaxDecodedSize >> 30) + " GiB or more";
 }
 
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)
@@ -330,6 +260,6 @@ PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)
         contents.damage = "damaged layer section";
         return contents;
     }
-    contents.damage = CheckImageData(reader, header, contents);
+    contents.damage = CheckImageData(reader, path, header, contents);
     return contents;
 }

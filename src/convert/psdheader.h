@@ -10,6 +10,9 @@
 
 constexpr std::uint32_t MaxSidePsd = 30'000;
 constexpr std::uint32_t MaxSidePsb = 300'000;
+// libjpeg's limit; DevIL calls exit() past it.
+constexpr std::uint32_t MaxJpegSide = 65'500;
+constexpr int MaxChannels = 56;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
 struct PsdHeader {
@@ -28,8 +31,13 @@ std::optional<PsdHeader> ReadPsdHeader(const std::string &path);
 // channel takes a whole byte once decoded. Saturates instead of wrapping.
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 
-// More than 30,000 pixels a side (PSB: 300,000), or a decoded size of 2 GiB or more.
-bool IsTooLargeToDecode(const PsdHeader &header);
+// What is too large for any decoder, or "": more than 30,000 pixels a side (PSB: 300,000),
+// more than a JPEG file takes, or more channels than the format allows.
+std::string TooLargeToRead(const PsdHeader &header);
+
+// What is too large for a decoder that holds the whole picture, or "": a decoded size of
+// 2 GiB or more, in the file's channels or as 8-bit RGB.
+std::string TooLargeToHold(const PsdHeader &header);
 
 // What the colour mode data, image resources and layer sections say about the merged image.
 struct PsdContents {
@@ -50,7 +58,10 @@ struct PsdContents {
     bool mergedTransparency = false;
     // Of the merged image data: 0 raw, 1 RLE, 2 and 3 ZIP.
     int compression = 0;
+    // Where the merged image data begins, after its compression field.
+    std::uint64_t imageDataOffset = 0;
 };
 
-// Walks every section up to the merged image data and checks that data is all there.
+// Walks every section up to the merged image data and checks that data is all there, and that
+// every packed row of it unpacks to exactly its width.
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header);

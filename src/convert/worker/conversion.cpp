@@ -4,6 +4,7 @@
 #include "devilconversion.h"
 #include "placement.h"
 #include "scratchfile.h"
+#include "streamconversion.h"
 #include "tempname.h"
 
 #include <cerrno>
@@ -46,10 +47,25 @@ std::optional<wire::Response> CheckSource(const std::string &source)
     return std::nullopt;
 }
 
+// The reader takes what is too large for the decoders, and what both fail on.
+wire::Response Decode(const std::string &source, const std::string &jpegPath,
+                      const DecodePlan &plan, MagickLoader &magick, bool &unclean)
+{
+    if (plan.decoder != Decoder::Reader) {
+        const wire::Response converted = ConvertWithDevil(source, jpegPath, plan, magick, unclean);
+        if (converted.status != wire::Status::Unreadable || !plan.readerFallback)
+            return converted;
+    }
+    const wire::Response streamed = ConvertByStreaming(source, jpegPath, plan);
+    unclean = unclean || streamed.status != wire::Status::Ok;
+    return streamed;
+}
+
 } // namespace
 
-wire::Response Convert(const wire::Request &request, MagickLoader &magick)
+wire::Response Convert(const wire::Request &request, MagickLoader &magick, bool &unclean)
 {
+    unclean = false;
     if (std::optional<wire::Response> refusal = CheckTarget(request.target))
         return *refusal;
     if (std::optional<wire::Response> refusal = CheckSource(request.source))
@@ -62,7 +78,7 @@ wire::Response Convert(const wire::Request &request, MagickLoader &magick)
     if (!scratch.IsHeld())
         return {wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
     const wire::Response converted =
-        ConvertWithDevil(request.source, scratch.Path(), std::get<DecodePlan>(plan), magick);
+        Decode(request.source, scratch.Path(), std::get<DecodePlan>(plan), magick, unclean);
     if (converted.status != wire::Status::Ok)
         return converted;
     if (!IsCompleteJpeg(scratch.Path()))

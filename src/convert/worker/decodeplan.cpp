@@ -5,10 +5,13 @@
 namespace
 {
 
-// libjpeg's limit; DevIL calls exit() past it.
-constexpr std::uint32_t MaxJpegSide = 65'500;
+// DevIL holds the image, and a channel of it besides: past this the reader takes the file.
+constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
+// Debian's policy for ImageMagick, which a process may only lower.
+constexpr std::uint32_t MagickMaxSide = 16'000;
+constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
 
-enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4 };
+enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
 
 bool IsFromPhotoshop(const PsdContents &contents)
 {
@@ -44,35 +47,93 @@ Backdrop BackdropFor(const PsdContents &contents)
     return Backdrop::Ignore;
 }
 
-// DevIL works out image sizes in 32 bits, and the JPEG file holds 8-bit RGB.
-bool IsTooLargeForJpeg(const PsdHeader &header)
+// The reader takes the stored composite only, never one to be rebuilt from the layers.
+bool ReaderTakes(const PsdHeader &header, const PsdContents &contents)
 {
-    return header.width > MaxJpegSide || header.height > MaxJpegSide ||
-           std::uint64_t(header.width) * header.height * 3 >= MaxDecodedSize;
+    const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
+                      header.colorMode == Cmyk || header.colorMode == Lab;
+    const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
+    return mode && depth && header.channels >= ColourChannels(header.colorMode) &&
+           contents.compression <= 3 && !contents.blankStandIn;
+}
+
+std::string Pixels(const PsdHeader &header)
+{
+    return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+}
+
+// What DevIL would hold: the picture in up to four channels, and one channel besides.
+std::string TooLargeForDevil(const PsdHeader &header)
+{
+    const std::uint64_t bytes = std::uint64_t(header.width) * header.height *
+                                std::uint64_t(header.depth / 8) *
+                                std::uint64_t(std::min(header.channels, 4) + 1);
+    if (bytes <= DevilBudget)
+        return "";
+    return "decoded size " + std::to_string(bytes >> 20) + " MiB (" + Pixels(header) + ", " +
+           std::to_string(header.channels) + " channels of " + std::to_string(header.depth) +
+           " bits), more than " + std::to_string(DevilBudget >> 20) + " MiB";
+}
+
+std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &contents)
+{
+    const std::string what =
+        Pixels(header) + (contents.blankStandIn ? " to rebuild from layers" : " for ImageMagick");
+    if (header.width > MagickMaxSide || header.height > MagickMaxSide)
+        return what + ", more than " + std::to_string(MagickMaxSide) + " a side";
+    if (std::uint64_t(header.width) * header.height > MagickMaxArea)
+        return what + ", more than " + std::to_string(MagickMaxArea >> 20) + " megapixels";
+    return "";
+}
+
+DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
+{
+    DecodePlan plan;
+    plan.isPsd = true;
+    plan.decoder = DevilFallsShort(header, contents) ? Decoder::Magick : Decoder::Devil;
+    plan.backdrop = BackdropFor(contents);
+    plan.width = header.width;
+    plan.height = header.height;
+    plan.colorMode = header.colorMode;
+    plan.depth = header.depth;
+    plan.header = header;
+    plan.iccProfile = contents.iccProfile;
+    plan.compression = contents.compression;
+    plan.imageDataOffset = contents.imageDataOffset;
+    plan.readerFallback = ReaderTakes(header, contents);
+    return plan;
 }
 
 } // namespace
+
+int ColourChannels(int colorMode)
+{
+    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
+}
 
 std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
 {
     const std::optional<PsdHeader> header = ReadPsdHeader(source);
     if (!header)
         return DecodePlan{};
-    if (IsTooLargeToDecode(*header) || IsTooLargeForJpeg(*header))
-        return wire::Response{wire::Status::TooLarge, std::to_string(header->width) + " x " +
-                                                          std::to_string(header->height) +
-                                                          " pixels"};
+    if (const std::string reason = TooLargeToRead(*header); !reason.empty())
+        return wire::Response{wire::Status::TooLarge, reason};
     const PsdContents contents = ReadPsdContents(source, *header);
     if (!contents.damage.empty())
         return wire::Response{wire::Status::Unreadable, "damaged file: " + contents.damage};
-    DecodePlan plan;
-    plan.isPsd = true;
-    plan.decoder = DevilFallsShort(*header, contents) ? Decoder::Magick : Decoder::Devil;
-    plan.backdrop = BackdropFor(contents);
-    plan.width = header->width;
-    plan.height = header->height;
-    plan.colorMode = header->colorMode;
-    plan.depth = header->depth;
-    plan.iccProfile = contents.iccProfile;
+    DecodePlan plan = PlanFor(*header, contents);
+    // DevIL may try what is merely more than it should take; ImageMagick refuses it.
+    const std::string tooLarge = plan.decoder == Decoder::Devil
+                                     ? TooLargeForDevil(*header)
+                                     : TooLargeForMagick(*header, contents);
+    const std::string tooLargeToHold = TooLargeToHold(*header);
+    if ((!tooLarge.empty() || !tooLargeToHold.empty()) && plan.readerFallback) {
+        plan.decoder = Decoder::Reader;
+        return plan;
+    }
+    if (!tooLargeToHold.empty())
+        return wire::Response{wire::Status::TooLarge, tooLargeToHold};
+    if (!tooLarge.empty() && plan.decoder == Decoder::Magick)
+        return wire::Response{wire::Status::TooLarge, tooLarge};
     return plan;
 }

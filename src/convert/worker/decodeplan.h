@@ -1,12 +1,15 @@
 #pragma once
 
+#include "psdheader.h"
 #include "wireformat.h"
 
 #include <cstdint>
 #include <string>
 #include <variant>
 
-enum class Decoder { Devil, Magick };
+// DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
+// large for either.
+enum class Decoder { Devil, Magick, Reader };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {
@@ -24,7 +27,16 @@ struct DecodePlan {
     int colorMode = 0; // the header's
     int depth = 0;
     std::string iccProfile; // resource 1039, or empty
+    // For the reader: the whole header, and where and how the merged image is stored.
+    PsdHeader header;
+    int compression = 0;
+    std::uint64_t imageDataOffset = 0;
+    bool readerFallback = false; // the reader takes over when the decoders fail
 };
+
+// The colour channels of a PSD colour mode of those the reader takes: 1 grey, 4 CMYK, 3 RGB
+// and Lab.
+int ColourChannels(int colorMode);
 
 // Which decoder takes the source and how, decided from its header and sections (never from
 // its name); or the response refusing it: too large, or damaged.

@@ -97,7 +97,8 @@ wire::Response ColourDevilImage(const DecodePlan &plan)
 }
 
 // Ok with the decoder's name as detail, or why the picture could not be had.
-wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick)
+wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick,
+                    bool &unclean)
 {
     if (plan.decoder == Decoder::Devil) {
         DrainErrors();
@@ -107,6 +108,7 @@ wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoa
                 return coloured;
             return {wire::Status::Ok, WithColourDetail("devil", coloured.detail)};
         }
+        unclean = true;
         const ILenum error = ilGetError();
         if (!plan.isPsd)
             return {wire::Status::Unreadable, DescribeError(error)};
@@ -118,15 +120,17 @@ wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoa
 }
 
 wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath,
-                           const DecodePlan &plan, MagickLoader &magick)
+                           const DecodePlan &plan, MagickLoader &magick, bool &unclean)
 {
-    const wire::Response loaded = Load(source, plan, magick);
+    const wire::Response loaded = Load(source, plan, magick, unclean);
+    unclean = unclean || loaded.status != wire::Status::Ok;
     if (loaded.status != wire::Status::Ok)
         return loaded;
     DrainErrors();
     const bool saved = ilSaveImage(jpegPath.c_str());
     // A full disk shows only here: the save itself claims success.
     const ILenum error = ilGetError();
+    unclean = unclean || !saved || error != IL_NO_ERROR;
     if (!saved || error != IL_NO_ERROR)
         return {wire::Status::Unwritable, DescribeError(error)};
     return loaded;
@@ -135,13 +139,13 @@ wire::Response LoadAndSave(const std::string &source, const std::string &jpegPat
 } // namespace
 
 wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                const DecodePlan &plan, MagickLoader &magick)
+                                const DecodePlan &plan, MagickLoader &magick, bool &unclean)
 {
     ilInit();
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    const wire::Response response = LoadAndSave(source, jpegPath, plan, magick);
+    const wire::Response response = LoadAndSave(source, jpegPath, plan, magick, unclean);
     ilDeleteImages(1, &name);
     return response;
 }

@@ -74,7 +74,8 @@ std::size_t HeapInUse()
     return info.uordblks + info.hblkhd;
 }
 
-// The same process with the same pipes and pid, its leaks gone. The app notices nothing.
+// The same process with the same pipes and pid, its leaks and whatever a failed decoder may
+// have damaged gone. The app notices nothing.
 void StartAfresh(char **argv, int out)
 {
     if (dup2(out, STDOUT_FILENO) < 0)
@@ -83,7 +84,9 @@ void StartAfresh(char **argv, int out)
     dup2(STDERR_FILENO, STDOUT_FILENO);
 }
 
-// Answers every request until the app closes our stdin.
+// Answers every request until the app closes our stdin. The app sends the next request only
+// after the answer to this one, so there is a moment between two when nothing of the next one
+// has been read and the process can start afresh.
 int Serve(int in, int out, char **argv, MagickLoader &magick)
 {
     std::string buffer;
@@ -91,14 +94,17 @@ int Serve(int in, int out, char **argv, MagickLoader &magick)
     const std::size_t heapAtStart = HeapInUse();
     for (;;) {
         bool malformed = false;
+        bool unclean = false;
         while (std::optional<wire::Request> request = wire::TakeRequest(buffer, malformed)) {
-            if (!WriteAll(out, wire::EncodeResponse(Convert(*request, magick))))
+            if (!WriteAll(out, wire::EncodeResponse(Convert(*request, magick, unclean))))
+                return ExitBrokenStream;
+            // A request sent ahead would meet what a failed decoder left behind.
+            if (unclean && !buffer.empty())
                 return ExitBrokenStream;
         }
         if (malformed)
             return ExitBrokenStream;
-        // Only between requests, with nothing of the next one read yet.
-        if (buffer.empty() && HeapInUse() > heapAtStart + MaxLeakedBytes)
+        if (buffer.empty() && (unclean || HeapInUse() > heapAtStart + MaxLeakedBytes))
             StartAfresh(argv, out);
         const ssize_t got = read(in, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
