@@ -6,7 +6,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QTreeView>
 
 namespace
@@ -92,33 +91,34 @@ void TestMainWindow::startUp()
 
 void TestMainWindow::buttons_data()
 {
+    // What a click shows first: a dialog by its kind (answered with two files, or cancelled),
+    // or a message.
     QTest::addColumn<QString>("listed"); // "" or a small PSD's name
-    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("count");
     QTest::newRow("addFiles") << "one.psd"
-                              << QStringList{"files|Add File(s) - Hold Ctrl or Shift to select "
-                                             "multiple files|Photoshop Files (*.psd)"}
-                              << 3;
+                              << "files" << 3;
     QTest::newRow("addFolder") << ""
-                               << QStringList{"text|Enter file extension to load:|Quillmere|*"}
-                               << 0; // cancelled
-    QTest::newRow("convert") << "" << QStringList{"No files added."} << 0;
-    QTest::newRow("convert ") << "one.psd" << QStringList{"Done."} << 1;
+                               << "text" << 0;
+    QTest::newRow("convert") << ""
+                             << "No files added." << 0;
+    QTest::newRow("convert ") << "one.psd"
+                              << "Done." << 1;
 }
 
 void TestMainWindow::buttons()
 {
     QFETCH(QString, listed);
-    QFETCH(QStringList, shown);
+    QFETCH(QString, shown);
     QFETCH(int, count);
     QTemporaryDir dir;
     RecordedWindow window;
     if (!listed.isEmpty())
         window.form->list().AppendPaths(QStringList{WriteFile(dir, listed, SmallPsd())});
     window.chosenFiles = {"/a/c.psd", "/a/d.psd"};
-    auto *button = window.Control<QToolButton>(QString(QTest::currentDataTag()).trimmed());
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_COMPARE(window.shown, shown);
+    QTest::mouseClick(window.Control(QString(QTest::currentDataTag()).trimmed()), Qt::LeftButton);
+    QTRY_COMPARE(window.shown.size(), 1);
+    QCOMPARE(window.shown[0].section('|', 0, 0), shown);
     QCOMPARE(window.form->list().Count(), count);
     QCOMPARE(window.Control<QProgressBar>("progress")->value(), 0);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
