@@ -117,9 +117,16 @@ void ConversionRun::HandOut()
     }
     if (m_inFlight > 0)
         return;
-    m_running = false;
     m_report.stopped = m_stopRequested;
-    emit Finished(m_report);
+    // From the event loop itself, so that what the caller does then (a modal message) does not
+    // run inside a worker's notification.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_running = false;
+            emit Finished(m_report);
+        },
+        Qt::QueuedConnection);
 }
 
 bool ConversionRun::CanStart(int entry) const
