@@ -13,6 +13,14 @@
 namespace
 {
 
+QStringList Listed(const FileList &list)
+{
+    QStringList paths;
+    for (const QByteArray &path : list.Paths())
+        paths << QFile::decodeName(path);
+    return paths;
+}
+
 // A person who answers at once, and a record of what the scan did to the window.
 struct RecordingHost : FolderIntakeHost {
     QString answer = QStringLiteral("psd"), folder;
@@ -82,7 +90,7 @@ QStringList TestIntakes::Scan(const QString &relative)
 {
     m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
     FolderIntake(*m_list, m_host).Run();
-    return m_list->Paths();
+    return Listed(*m_list);
 }
 
 void TestIntakes::treeInLevelOrder()
@@ -161,21 +169,21 @@ void TestIntakes::oneFolderIsOneInsertionInListingOrder()
 void TestIntakes::commandsAndCloseDuringAYield()
 {
     const QStringList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
-    m_list->AppendPaths({"/removed.psd", "/stays.psd"});
+    m_list->AppendPaths(QStringList{"/removed.psd", "/stays.psd"});
     FolderIntake intake(*m_list, m_host);
     // At the first yield: a removal, a drop and a second scan.
     m_host.onYield = [&] {
         if (m_host.yields != 1)
             return;
-        m_list->RemoveAt(1);
-        m_list->AppendPath("/dropped.psd");
+        m_list->removeRow(0);
+        m_list->AppendPaths(QStringList{"/dropped.psd"});
         m_host.folder = m_dir->filePath("Other");
         intake.Run();
     };
     m_host.folder = m_dir->filePath("A");
     intake.Run();
     const QStringList after = QStringList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
-    QCOMPARE(m_list->Paths(), after);
+    QCOMPARE(Listed(*m_list), after);
     // The nested scan's end leaves the pointer busy for the outer one.
     QCOMPARE(m_host.busy, (QList<bool>{true, false}));
     // Closing the window at a yield ends the scan there.
@@ -183,7 +191,7 @@ void TestIntakes::commandsAndCloseDuringAYield()
     m_host.onYield = [&] { m_host.stop = m_host.yields == before + 2; };
     intake.Run();
     QCOMPARE(m_host.yields, before + 2);
-    QCOMPARE(m_list->Paths(), after);
+    QCOMPARE(Listed(*m_list), after);
     QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
 }
 
@@ -206,7 +214,7 @@ void TestIntakes::dropAppendsLocalPathsInOrder()
 {
     QFETCH(QStringList, dropped);
     QFETCH(QStringList, appended);
-    m_list->AppendPath("/listed.psd");
+    m_list->AppendPaths(QStringList{"/listed.psd"});
     DropIntake intake(*m_list);
     QMimeData data;
     // Text and an image ride along with every drop: only local file URLs count.
@@ -223,7 +231,7 @@ void TestIntakes::dropAppendsLocalPathsInOrder()
     // The first click on an entry turns drops off for good.
     intake.TurnOff();
     QVERIFY(!intake.Accepts(&data) && !intake.Drop(&data));
-    QCOMPARE(m_list->Paths(), QStringList{"/listed.psd"} + appended);
+    QCOMPARE(Listed(*m_list), QStringList{"/listed.psd"} + appended);
 }
 
 QTEST_GUILESS_MAIN(TestIntakes)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "dropintake.h"
-#include "windowpointer.h"
 
+#include <QCursor>
 #include <QPersistentModelIndex>
 #include <QTreeView>
+
+#include <optional>
 
 class FileList;
 
@@ -19,9 +21,6 @@ public:
     // The drag pointer is read from "drag.ico" in programFolder.
     FileListView(FileList &list, const QString &programFolder, QWidget *parent = nullptr);
 
-    PointerShape CurrentPointerShape() const { return m_pointer.Shape(); }
-    bool AcceptsFileDrops() const { return m_dropIntake.IsOn(); }
-
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -33,15 +32,18 @@ protected:
 
 private:
     void ItemClick();
+    QPersistentModelIndex SelectedEntry() const;
     void ExchangeWithHoverItem(const QPoint &point);
-    void FollowDrag(int hoverPosition, int pointerY);
+    void ExchangeRows(int one, int other);
+    void FollowDrag(int hoverRow, int pointerY);
     bool TakesDrop(const QDropEvent *event) const;
     void AnswerDrag(QDropEvent *event);
 
     FileList &m_list;
     DropIntake m_dropIntake;
-    WindowPointer m_pointer;
     QString m_dragPointerPath;
+    // Kept from the last file that could be read; none at first, which shows the default.
+    std::optional<QCursor> m_dragPointer;
     // An entry reference dies with its row, so a removed entry is never dragged.
     QPersistentModelIndex m_draggedItem;
     // Set only within one motion step.

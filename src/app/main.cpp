@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 
@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
-    Form1 window;
+    MainWindow window;
     window.show();
     // Closing the window, the only one, ends the program.
     return app.exec();
