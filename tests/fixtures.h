@@ -13,3 +13,9 @@ QByteArray SmallPsd(int width = 8, int height = 6);
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
 // A file's SHA-256, or "" when it cannot be read.
 QByteArray FileDigest(const QString &path);
+
+// Names as raw bytes, which need not be UTF-8 (QFile would name another file):
+// makes a file holding contents, or a folder when the path ends in "/", with its parents.
+bool MakeByBytes(const QByteArray &path, const QByteArray &contents = QByteArray());
+// Removes everything below root whatever its names, which QTemporaryDir cannot.
+void RemoveBelow(const QByteArray &root);

@@ -2,10 +2,17 @@
 
 #include "pathrules.h"
 
+#include <QFile>
+
+QByteArray TargetPathOf(const QByteArray &source)
+{
+    const QByteArray folder = ShortPathOf(FolderOfPath(source));
+    if (folder.isEmpty())
+        return QByteArray();
+    return folder + StripExtension(NameOfPath(source)) + ".jpg";
+}
+
 QString TargetPathOf(const QString &source)
 {
-    const QString folder = ShortPathOf(FolderOfPath(source));
-    if (folder.isEmpty())
-        return QString();
-    return folder + StripExtension(NameOfPath(source)) + QStringLiteral(".jpg");
+    return QFile::decodeName(TargetPathOf(QFile::encodeName(source)));
 }
