@@ -1,11 +1,12 @@
 #include "dropintake.h"
 #include "filelist.h"
+#include "fixtures.h"
 #include "folderintake.h"
 #include "folderintakehost.h"
+#include "gatherfiles.h"
 
 #include <QtTest>
 
-#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,8 +30,17 @@ struct RecordingHost : FolderIntakeHost {
 };
 
 // Every file of the extension test, in listing order.
-const QStringList AllFiles{"A/.bashrc", "A/a..psd", "A/a.psd.psd", "A/file.psd.bak", "A/noext",
-                           "A/x.ps",    "A/X.PSD",  "A/x.psd",     "A/x.psdx",       "A/x.ÄRGER"};
+const QByteArrayList AllFiles{"A/.bashrc",      "A/a..psd", "A/a.psd.psd", "A/caf\xe9.PSD",
+                              "A/file.psd.bak", "A/noext",  "A/x.ps",      "A/X.PSD",
+                              "A/x.psd",        "A/x.psdx", "A/x.ÄRGER"};
+
+QByteArrayList Listed(const FileList &list)
+{
+    QByteArrayList paths;
+    for (const QString &path : list.Paths())
+        paths << QFile::encodeName(path);
+    return paths;
+}
 
 } // namespace
 
@@ -40,7 +50,9 @@ class TestIntakes : public QObject
 
 private slots:
     void init();
-    void treeInLevelOrder();
+    void cleanup();
+    void gatheringInLevelOrder();
+    void folderCommand();
     void extensionAnswers_data();
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
@@ -50,10 +62,12 @@ private slots:
     void dropAppendsLocalPathsInOrder();
 
 private:
-    QStringList Touch(const QStringList &relatives);
-    QStringList Scan(const QString &relative);
+    QByteArrayList Touch(const QByteArrayList &relatives);
+    QByteArrayList Gather(const QByteArray &relative, const QString &extension = "psd");
+    QByteArrayList Scan(const QString &relative);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_root;
     RecordingHost m_host;
     std::unique_ptr<FileList> m_list;
 };
@@ -61,35 +75,58 @@ private:
 void TestIntakes::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    m_root = QFile::encodeName(m_dir->path()) + '/';
     m_host = RecordingHost();
     m_list = std::make_unique<FileList>();
 }
 
-// Makes empty files, or folders where the name ends in "/"; their full paths.
-QStringList TestIntakes::Touch(const QStringList &relatives)
+void TestIntakes::cleanup()
 {
-    QStringList paths;
-    for (const QString &relative : relatives) {
-        paths << m_dir->filePath(relative);
-        QDir().mkpath(QFileInfo(paths.last()).path());
-        if (!relative.endsWith('/'))
-            QFile(paths.last()).open(QIODevice::WriteOnly);
+    RemoveBelow(m_root);
+}
+
+// Makes empty files, or folders where the name ends in "/", named by their bytes; their paths.
+QByteArrayList TestIntakes::Touch(const QByteArrayList &relatives)
+{
+    QByteArrayList paths;
+    for (const QByteArray &relative : relatives) {
+        paths << m_root + relative;
+        if (!MakeByBytes(paths.last()))
+            qFatal("cannot make %s", paths.last().constData());
     }
     return paths;
 }
 
-QStringList TestIntakes::Scan(const QString &relative)
+QByteArrayList TestIntakes::Gather(const QByteArray &relative, const QString &extension)
+{
+    QByteArrayList paths;
+    GatherFiles(m_root + relative, extension, m_host,
+                [&](const QByteArrayList &taken) { paths << taken; });
+    return paths;
+}
+
+QByteArrayList TestIntakes::Scan(const QString &relative)
 {
     m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
     FolderIntake(*m_list, m_host).Run();
-    return m_list->Paths();
+    return Listed(*m_list);
 }
 
-void TestIntakes::treeInLevelOrder()
+void TestIntakes::gatheringInLevelOrder()
 {
-    const QStringList files =
-        Touch({"A/.h.psd", "A/a.psd", "A/B/b.psd", "A/C/c.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
-    const QStringList inHidden = Touch({"A/~x.psd", "A/.hid/in.psd"}).mid(1);
+    // Two names that differ only in bytes that are not UTF-8 are two files, in byte order.
+    const QByteArrayList files =
+        Touch({"A/.h.psd", "A/a.psd", "A/caf\xe8.psd", "A/caf\xe9.psd", "A/B/b.psd", "A/C/c.psd",
+               "A/dossier\xe9/caf\xe9.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
+    Touch({"A/~x.psd", "A/.hid/in.psd"});
+    QCOMPARE(Gather("A"), files);
+    // A hidden folder chosen is listed.
+    QCOMPARE(Gather("A/.hid/"), QByteArrayList{m_root + "A/.hid/in.psd"});
+}
+
+void TestIntakes::folderCommand()
+{
+    const QByteArrayList files = Touch({"A/a.psd", "A/B/b.psd"});
     // A prompt cancelled, or an empty answer, changes nothing.
     m_host.answer = "";
     QVERIFY(Scan("A").isEmpty());
@@ -97,70 +134,70 @@ void TestIntakes::treeInLevelOrder()
     QVERIFY(Scan("").isEmpty());
     QVERIFY(m_host.busy.isEmpty());
     QCOMPARE(Scan("A"), files);
-    // A hidden folder chosen, with its slash, is listed; a second scan appends everything again.
-    QCOMPARE(Scan("A/.hid/"), files + inHidden);
-    QCOMPARE(Scan("A"), files + inHidden + files);
+    // A second scan appends everything again.
+    QCOMPARE(Scan("A/"), files + files);
+    QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
 }
 
 void TestIntakes::extensionAnswers_data()
 {
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<QStringList>("matches");
-    const QStringList psd{"A/a..psd", "A/a.psd.psd", "A/X.PSD", "A/x.psd"};
+    QTest::addColumn<QByteArrayList>("matches");
+    const QByteArrayList psd{"A/a..psd", "A/a.psd.psd", "A/caf\xe9.PSD", "A/X.PSD", "A/x.psd"};
     QTest::newRow("either case") << "psd" << psd;
     QTest::newRow("one character") << "PS?" << psd;
-    QTest::newRow("leading dot kept") << ".psd" << QStringList{"A/a..psd"};
-    QTest::newRow("non-ASCII case") << "ärger" << QStringList{"A/x.ÄRGER"};
+    QTest::newRow("leading dot kept") << ".psd" << QByteArrayList{"A/a..psd"};
+    QTest::newRow("non-ASCII case") << "ärger" << QByteArrayList{"A/x.ÄRGER"};
     QTest::newRow("default, every file") << "*" << AllFiles;
 }
 
 void TestIntakes::extensionAnswers()
 {
     QFETCH(QString, answer);
-    QFETCH(QStringList, matches);
-    Touch(AllFiles + QStringList{"A/sub.psd/"});
-    m_host.answer = answer;
-    QCOMPARE(Scan("A"), Touch(matches));
+    QFETCH(QByteArrayList, matches);
+    Touch(AllFiles + QByteArrayList{"A/sub.psd/"});
+    QCOMPARE(Gather("A", answer), Touch(matches));
 }
 
 void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
 {
-    const QStringList made = Touch({"A/B/b.psd", "A/C/c.psd", "A/gone/g.psd"});
+    const QByteArrayList made =
+        Touch({"A/B/b.psd", "A/C/c.psd", "A/C/\xff\xfe.psd", "A/gone/g.psd"});
     // Target, link: two lead back into the tree, one to a file, one nowhere.
-    const QStringList links{"A",         "A/B/up",    "A/B",       "A/C/toB",
-                            "A/C/c.psd", "A/C/l.psd", "A/nowhere", "A/C/dangling.psd"};
+    const QByteArrayList links{"A",         "A/B/up",    "A/B",       "A/C/toB",
+                               "A/C/c.psd", "A/C/l.psd", "A/nowhere", "A/C/dangling.psd"};
     for (qsizetype i = 0; i < links.size(); i += 2)
-        QVERIFY(QFile::link(m_dir->filePath(links[i]), m_dir->filePath(links[i + 1])));
+        QVERIFY(::symlink((m_root + links[i]).constData(), (m_root + links[i + 1]).constData()) ==
+                0);
     // Opening a pipe would stall the scan.
-    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("A/C/pipe.psd")).constData(), 0600) == 0);
-    const QByteArray unnameable = QFile::encodeName(m_dir->filePath("A/C/")) + "\xff\xfe.psd";
-    QVERIFY(::close(::open(unnameable.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+    QVERIFY(::mkfifo((m_root + "A/C/pipe.psd").constData(), 0600) == 0);
     if (::geteuid() != 0) // root reads folders whatever their mode
-        QVERIFY(::chmod(QFile::encodeName(Touch({"A/C/locked/"})[0]).constData(), 0) == 0);
+        QVERIFY(::chmod(Touch({"A/C/locked/"})[0].constData(), 0) == 0);
     // At the 5th yield A is listed and "gone" queued; it vanishes before it is listed.
     m_host.onYield = [&] {
         if (m_host.yields == 5)
             QDir(m_dir->filePath("A/gone")).removeRecursively();
     };
-    const QStringList appended = Scan("A");
-    ::unlink(unnameable.constData()); // the temporary folder's clean-up cannot name it
-    QCOMPARE(appended, made.mid(0, 2) << m_dir->filePath("A/C/l.psd"));
+    QCOMPARE(Gather("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
 }
 
 void TestIntakes::oneFolderIsOneInsertionInListingOrder()
 {
-    QStringList names;
+    QByteArrayList names;
     for (int i = 249; i >= 0; --i)
-        names << QStringLiteral("A/%1%2.psd").arg(i % 2 ? "n" : "N").arg(i, 3, 10, QChar('0'));
-    const QStringList madeLastFirst = Touch(names);
+        names << QStringLiteral("A/%1%2.psd")
+                     .arg(i % 2 ? "n" : "N")
+                     .arg(i, 3, 10, QChar('0'))
+                     .toUtf8();
+    const QByteArrayList madeLastFirst = Touch(names);
     QSignalSpy inserted(m_list.get(), &QAbstractItemModel::rowsInserted);
-    QCOMPARE(Scan("A"), QStringList(madeLastFirst.rbegin(), madeLastFirst.rend()));
+    QCOMPARE(Scan("A"), QByteArrayList(madeLastFirst.rbegin(), madeLastFirst.rend()));
     QCOMPARE(inserted.count(), 1);
 }
 
 void TestIntakes::commandsAndCloseDuringAYield()
 {
-    const QStringList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
+    const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
     m_list->AppendPaths({"/removed.psd", "/stays.psd"});
     FolderIntake intake(*m_list, m_host);
     // At the first yield: a removal, a drop and a second scan.
@@ -174,8 +211,9 @@ void TestIntakes::commandsAndCloseDuringAYield()
     };
     m_host.folder = m_dir->filePath("A");
     intake.Run();
-    const QStringList after = QStringList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
-    QCOMPARE(m_list->Paths(), after);
+    const QByteArrayList after =
+        QByteArrayList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
+    QCOMPARE(Listed(*m_list), after);
     // The nested scan's end leaves the pointer busy for the outer one.
     QCOMPARE(m_host.busy, (QList<bool>{true, false}));
     // Closing the window at a yield ends the scan there.
@@ -183,7 +221,7 @@ void TestIntakes::commandsAndCloseDuringAYield()
     m_host.onYield = [&] { m_host.stop = m_host.yields == before + 2; };
     intake.Run();
     QCOMPARE(m_host.yields, before + 2);
-    QCOMPARE(m_list->Paths(), after);
+    QCOMPARE(Listed(*m_list), after);
     QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
 }
 

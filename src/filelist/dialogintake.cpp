@@ -2,6 +2,9 @@
 
 #include "filechooser.h"
 #include "filelist.h"
+#include "listbridge.h"
+
+#include <QFile>
 
 DialogIntake::DialogIntake(FileList &list, FileChooser &chooser) : m_list(list), m_chooser(chooser)
 {
@@ -9,5 +12,9 @@ DialogIntake::DialogIntake(FileList &list, FileChooser &chooser) : m_list(list),
 
 void DialogIntake::Run()
 {
-    m_list.AppendPaths(m_chooser.ChooseFiles(Title, Filter));
+    // The dialog speaks text; the list holds the file system's bytes.
+    QByteArrayList paths;
+    for (const QString &path : m_chooser.ChooseFiles(Title, Filter))
+        paths.append(QFile::encodeName(path));
+    AppendToList(m_list, paths);
 }

@@ -1,6 +1,7 @@
 #include "dropintake.h"
 
 #include "filelist.h"
+#include "listbridge.h"
 
 #include <QMimeData>
 #include <QSysInfo>
@@ -9,24 +10,29 @@
 namespace
 {
 
-// A file URL naming this machine by name is local too; Qt would make "//host/path" of it,
-// which on Linux is another path. A file URL naming any other host is not ours to read.
-QString LocalPath(QUrl url)
+// The bytes of a local file URL's path. A URL naming this machine by name is local too; one
+// naming any other host is not ours to read. The path is decoded from its percent-encoding
+// straight to bytes: through text, a name that is not UTF-8 would become another.
+QByteArray LocalPath(const QUrl &url)
 {
+    if (url.scheme() != QLatin1String("file"))
+        return {};
     const QString host = url.host();
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
-        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0)
-        url.setHost(QString());
-    return url.host().isEmpty() ? url.toLocalFile() : QString();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0 &&
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
+        return {};
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return path.startsWith('/') && !path.contains('\0') ? path : QByteArray();
 }
 
-QStringList LocalPaths(const QMimeData *data)
+QByteArrayList LocalPaths(const QMimeData *data)
 {
-    QStringList paths;
+    QByteArrayList paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl &url : data->urls()) {
-        const QString path = LocalPath(url);
+        const QByteArray path = LocalPath(url);
         if (!path.isEmpty())
             paths.append(path);
     }
@@ -44,7 +50,7 @@ bool DropIntake::Accepts(const QMimeData *data) const
 
 bool DropIntake::Drop(const QMimeData *data)
 {
-    const QStringList paths = m_on ? LocalPaths(data) : QStringList();
-    m_list.AppendPaths(paths);
+    const QByteArrayList paths = m_on ? LocalPaths(data) : QByteArrayList();
+    AppendToList(m_list, paths);
     return !paths.isEmpty();
 }
