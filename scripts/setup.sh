@@ -9,6 +9,7 @@ packages=(
     libmagick++-6.q16-dev imagemagick    # the second decoder; convert for fixtures and baselines
     fonts-liberation                     # metric-compatible stand-in for Arial
     xvfb xauth openbox xdotool x11-utils # a real X desktop for screenshots
+    desktop-file-utils                   # checks the menu entry
 )
 
 missing=()
