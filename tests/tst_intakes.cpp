@@ -1,3 +1,4 @@
+#include "argumententries.h"
 #include "dropintake.h"
 #include "filelist.h"
 #include "fixtures.h"
@@ -58,6 +59,7 @@ private slots:
     void walksEndAndPassOverWhatTheyCannotRead();
     void oneFolderIsOneInsertionInListingOrder();
     void commandsAndCloseDuringAYield();
+    void argumentsInOrder();
     void dropAppendsLocalPathsInOrder_data();
     void dropAppendsLocalPathsInOrder();
 
@@ -223,6 +225,21 @@ void TestIntakes::commandsAndCloseDuringAYield()
     QCOMPARE(m_host.yields, before + 2);
     QCOMPARE(Listed(*m_list), after);
     QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
+}
+
+void TestIntakes::argumentsInOrder()
+{
+    const QByteArrayList made = Touch({"caf\xe9.psd", "dossier\xe9/b.psd", "dossier\xe9/sub/c.PSD",
+                                       "dossier\xe9/x.jpg", "dossier\xe9/~t.psd"});
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    // A folder is gathered; a file, there or not, is taken as given, beside where it is named.
+    const QByteArrayList entries =
+        EntriesOfArguments({"dossier\xe9", "caf\xe9.psd", "", m_root + "gone.psd", "./caf\xe9.psd"},
+                           QStringLiteral("psd"));
+    QDir::setCurrent(before);
+    QCOMPARE(entries, (QByteArrayList{made[1], made[2], made[0], m_root + "gone.psd",
+                                      m_root + "./caf\xe9.psd"}));
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder_data()
