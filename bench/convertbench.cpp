@@ -96,8 +96,11 @@ void RunBaselines(const QStringList &files, double mpix, double runSeconds)
 
 RunReport TimedRun(const QStringList &files, int workers, double &seconds)
 {
+    QByteArrayList paths;
+    for (const QString &file : files)
+        paths << QFile::encodeName(file);
     FileList list;
-    list.AppendPaths(files);
+    list.AppendPaths(paths);
     RecordingWindow window;
     ConversionRun run(window, list);
     if (workers > 0)

@@ -46,7 +46,8 @@ double ScanSeconds(const QString &extension, const QString &folder, QStringList 
     timer.start();
     intake.Run();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    paths = list.Paths();
+    for (const QByteArray &path : list.Paths())
+        paths << QFile::decodeName(path);
     return seconds;
 }
 

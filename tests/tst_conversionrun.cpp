@@ -24,7 +24,7 @@ struct Batch {
     Batch &Add(const Files &files)
     {
         for (const auto &[name, bytes] : files)
-            list.AppendPath(WriteFile(dir, name, bytes));
+            list.AppendPaths({QFile::encodeName(WriteFile(dir, name, bytes))});
         return *this;
     }
     RunReport Convert(int workers)
@@ -80,7 +80,7 @@ void TestConversionRun::progressBeforeEachEntry()
     Batch batch;
     for (int i = 0; i < count; ++i)
         batch.Add({{QStringLiteral("pic%1.PSD").arg(i), SmallPsd(40 * (i % 2) + 8, 6)}});
-    const QStringList before = batch.list.Paths();
+    const QByteArrayList before = batch.list.Paths();
 
     QCOMPARE(batch.Convert(workers).FailedCount(), 0);
     QCOMPARE(batch.window.progress, expected);
@@ -167,8 +167,8 @@ void TestConversionRun::sameTargetNeverRunsTogether()
 void TestConversionRun::goneFolderAndRelativePath()
 {
     Batch batch;
-    batch.list.AppendPath(batch.dir.filePath(QStringLiteral("gone/x.psd")));
-    batch.list.AppendPath(QStringLiteral("relative.psd"));
+    batch.list.AppendPaths({QFile::encodeName(batch.dir.filePath("gone/x.psd"))});
+    batch.list.AppendPaths({QByteArray("relative.psd")});
     batch.Add({{QStringLiteral("ok.psd"), SmallPsd()}});
     const RunReport report = batch.Convert(2);
 

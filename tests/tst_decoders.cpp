@@ -88,7 +88,7 @@ RunReport ConvertAll(const QStringList &paths)
 {
     FileList list;
     for (const QString &path : paths)
-        list.AppendPath(path);
+        list.AppendPaths({QFile::encodeName(path)});
     RecordingWindow window;
     return ConversionRun(window, list).Run();
 }

@@ -35,14 +35,6 @@ const QByteArrayList AllFiles{"A/.bashrc",      "A/a..psd", "A/a.psd.psd", "A/ca
                               "A/file.psd.bak", "A/noext",  "A/x.ps",      "A/X.PSD",
                               "A/x.psd",        "A/x.psdx", "A/x.ÄRGER"};
 
-QByteArrayList Listed(const FileList &list)
-{
-    QByteArrayList paths;
-    for (const QString &path : list.Paths())
-        paths << QFile::encodeName(path);
-    return paths;
-}
-
 } // namespace
 
 class TestIntakes : public QObject
@@ -111,7 +103,7 @@ QByteArrayList TestIntakes::Scan(const QString &relative)
 {
     m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
     FolderIntake(*m_list, m_host).Run();
-    return Listed(*m_list);
+    return m_list->Paths();
 }
 
 void TestIntakes::gatheringInLevelOrder()
@@ -200,14 +192,14 @@ void TestIntakes::oneFolderIsOneInsertionInListingOrder()
 void TestIntakes::commandsAndCloseDuringAYield()
 {
     const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
-    m_list->AppendPaths({"/removed.psd", "/stays.psd"});
+    m_list->AppendPaths(QByteArrayList{"/removed.psd", "/stays.psd"});
     FolderIntake intake(*m_list, m_host);
     // At the first yield: a removal, a drop and a second scan.
     m_host.onYield = [&] {
         if (m_host.yields != 1)
             return;
-        m_list->RemoveAt(1);
-        m_list->AppendPath("/dropped.psd");
+        m_list->removeRow(0);
+        m_list->AppendPaths({QByteArray("/dropped.psd")});
         m_host.folder = m_dir->filePath("Other");
         intake.Run();
     };
@@ -215,7 +207,7 @@ void TestIntakes::commandsAndCloseDuringAYield()
     intake.Run();
     const QByteArrayList after =
         QByteArrayList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
-    QCOMPARE(Listed(*m_list), after);
+    QCOMPARE(m_list->Paths(), after);
     // The nested scan's end leaves the pointer busy for the outer one.
     QCOMPARE(m_host.busy, (QList<bool>{true, false}));
     // Closing the window at a yield ends the scan there.
@@ -223,7 +215,7 @@ void TestIntakes::commandsAndCloseDuringAYield()
     m_host.onYield = [&] { m_host.stop = m_host.yields == before + 2; };
     intake.Run();
     QCOMPARE(m_host.yields, before + 2);
-    QCOMPARE(Listed(*m_list), after);
+    QCOMPARE(m_list->Paths(), after);
     QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
 }
 
@@ -244,41 +236,47 @@ void TestIntakes::argumentsInOrder()
 
 void TestIntakes::dropAppendsLocalPathsInOrder_data()
 {
-    // Paths stand for local file URLs.
+    // URLs as text/uri-list carries them, and the paths appended.
     QTest::addColumn<QStringList>("dropped");
-    QTest::addColumn<QStringList>("appended");
-    const QStringList files{"/p/c.psd", "/p/a.psd", "/p/b.jpg", "/p/", "/listed.psd"};
-    QTest::newRow("files and a folder, in order") << files << files;
-    QTest::newRow("remote ones left out")
-        << QStringList{"https://example.org/x.psd", "/p/my file #1.psd", "file://localhost/p/ü.psd",
-                       "file://elsewhere/p/b.psd"}
-        << QStringList{"/p/my file #1.psd", "/p/ü.psd"};
-    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QStringList();
-    QTest::newRow("text and an image only") << QStringList() << QStringList();
+    QTest::addColumn<QByteArrayList>("appended");
+    QTest::newRow("files and a folder, in order")
+        << QStringList{"file:///p/c.psd", "file:///p/a.psd", "file:///p/b.jpg", "file:///p/",
+                       "file:///listed.psd"}
+        << QByteArrayList{"/p/c.psd", "/p/a.psd", "/p/b.jpg", "/p/", "/listed.psd"};
+    // Two names that differ only in bytes that are not UTF-8 stay two entries.
+    QTest::newRow("Latin-1 bytes")
+        << QStringList{"file:///dossier%E9/caf%E9.psd", "file:///dossier%E9/caf%E8.psd"}
+        << QByteArrayList{"/dossier\xe9/caf\xe9.psd", "/dossier\xe9/caf\xe8.psd"};
+    QTest::newRow("remote ones left out") << QStringList{"https://example.org/x.psd",
+                                                         "file:///p/my%20file%20%231.psd",
+                                                         "file://localhost/p/%C3%BC.psd",
+                                                         "file://elsewhere/p/b.psd",
+                                                         "file:relative.psd",
+                                                         "file:///p/nul%00.psd"}
+                                          << QByteArrayList{"/p/my file #1.psd", "/p/ü.psd"};
+    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QByteArrayList();
+    QTest::newRow("text and an image only") << QStringList() << QByteArrayList();
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder()
 {
     QFETCH(QStringList, dropped);
-    QFETCH(QStringList, appended);
-    m_list->AppendPath("/listed.psd");
+    QFETCH(QByteArrayList, appended);
+    m_list->AppendPaths({QByteArray("/listed.psd")});
     DropIntake intake(*m_list);
     QMimeData data;
     // Text and an image ride along with every drop: only local file URLs count.
     data.setText("/p/t.psd");
     data.setData("image/png", "\x89PNG");
-    QList<QUrl> urls;
-    for (const QString &url : dropped)
-        urls << (url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
-    if (!urls.isEmpty())
-        data.setUrls(urls);
+    if (!dropped.isEmpty())
+        data.setData("text/uri-list", dropped.join("\r\n").toLatin1() + "\r\n");
     QCOMPARE(intake.Accepts(&data), !appended.isEmpty());
     QCOMPARE(intake.Drop(&data), !appended.isEmpty());
     QVERIFY(!intake.Accepts(nullptr) && !intake.Drop(nullptr));
     // The first click on an entry turns drops off for good.
     intake.TurnOff();
     QVERIFY(!intake.Accepts(&data) && !intake.Drop(&data));
-    QCOMPARE(m_list->Paths(), QStringList{"/listed.psd"} + appended);
+    QCOMPARE(m_list->Paths(), QByteArrayList{"/listed.psd"} + appended);
 }
 
 QTEST_GUILESS_MAIN(TestIntakes)

@@ -28,7 +28,7 @@ void TestIntakeWiring::commandsWhileAScanYields()
         QVERIFY(QDir().mkpath(QFileInfo(file).path()) && QFile(file).open(QIODevice::WriteOnly));
     }
     RecordedWindow window;
-    window.form->List().AppendPath(tree[0]);
+    window.form->List().AppendPaths({QFile::encodeName(tree[0])});
     window.typedText = "psd";
     window.chosenFolder = root.path();
     // Arrives at the walk's first yield, as a person's command would.
@@ -46,7 +46,10 @@ void TestIntakeWiring::commandsWhileAScanYields()
     QCOMPARE(window.shown[1], "folder|Please select folder to add:");
     // A close ends the scan and then the window; a conversion leaves the scan to go on.
     QCOMPARE(window.form->isVisible(), !close);
-    QCOMPARE(window.form->List().Paths(), QStringList{tree[0]} + tree.mid(0, close ? 0 : 4));
+    QByteArrayList expected;
+    for (const QString &path : QStringList{tree[0]} + tree.mid(0, close ? 0 : 4))
+        expected << QFile::encodeName(path);
+    QCOMPARE(window.form->List().Paths(), expected);
     QCOMPARE(meanwhile, PointerShape::Busy);
     QCOMPARE(window.form->CurrentPointerShape(), PointerShape::Default);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);

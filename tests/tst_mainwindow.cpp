@@ -126,7 +126,7 @@ void TestMainWindow::onePressActsOnceAndSpringsBack()
     QTemporaryDir dir;
     RecordedWindow window;
     const QString listed = WriteFile(dir, "one.psd", SmallPsd());
-    window.form->List().AppendPath(listed);
+    window.form->List().AppendPaths({QFile::encodeName(listed)});
     window.chosenFiles = {"/a/c.psd", listed};
     QTest::mouseClick(window.Control(QTest::currentDataTag()), Qt::LeftButton);
     QCOMPARE(window.shown, QStringList{shown});
@@ -169,7 +169,8 @@ void TestMainWindow::closeDuringRunStopsThenCloses()
     // More entries than the run has workers, so some are never handed out.
     const int count = QThread::idealThreadCount() + 2;
     for (int i = 0; i < count; ++i)
-        window.form->List().AppendPath(WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64)));
+        window.form->List().AppendPaths(
+            {QFile::encodeName(WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64)))});
     QTimer::singleShot(0, window.form.get(), &QWidget::close); // while the run waits on workers
     QTest::mouseClick(window.Control("Check2"), Qt::LeftButton);
     QVERIFY(!window.form->isVisible());

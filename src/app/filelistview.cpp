@@ -12,10 +12,6 @@ FileListView::FileListView(FileList &list, const QString &programFolder, QWidget
       m_dragPointerPath(programFolder + QStringLiteral("/drag.ico"))
 {
     setModel(&list);
-    // The view shows the list's own selection, which the list's operations read and set.
-    QItemSelectionModel *viewsOwnSelection = selectionModel();
-    setSelectionModel(list.selectionModel());
-    delete viewsOwnSelection;
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -47,7 +43,13 @@ void FileListView::ItemClick()
     m_pointer.Set(PointerShape::Custom);
     // From now on a drop could land amid a rearrangement: the desktop's files stay out.
     m_dropIntake.TurnOff();
-    m_draggedItem = m_list.SelectedEntry();
+    m_draggedItem = SelectedEntry();
+}
+
+QPersistentModelIndex FileListView::SelectedEntry() const
+{
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? QPersistentModelIndex() : QPersistentModelIndex(selected.first());
 }
 
 void FileListView::mouseMoveEvent(QMouseEvent *event)
@@ -61,28 +63,35 @@ void FileListView::ExchangeWithHoverItem(const QPoint &point)
 {
     m_hoverItem = indexAt(point);
     if (m_hoverItem.isValid() && m_draggedItem.isValid()) {
-        const int hover = m_hoverItem.row() + 1;
-        const int dragged = m_draggedItem.row() + 1;
-        const QString kept = m_list.TextAt(dragged);
-        if (m_list.TextAt(hover) != kept) {
-            m_list.SetTextAt(dragged, m_list.TextAt(hover));
-            m_list.SetTextAt(hover, kept);
-            m_list.SelectAt(hover);
-            m_draggedItem = m_list.EntryAt(hover);
+        const int hover = m_hoverItem.row();
+        const int dragged = m_draggedItem.row();
+        if (m_list.PathAt(hover) != m_list.PathAt(dragged)) {
+            ExchangeRows(dragged, hover);
+            // The dragged entry's reference has moved with it.
+            selectionModel()->setCurrentIndex(m_draggedItem, QItemSelectionModel::ClearAndSelect);
             FollowDrag(hover, point.y());
         }
     }
     m_hoverItem = QPersistentModelIndex();
 }
 
+// The rows between the two keep their order, as when two texts change places.
+void FileListView::ExchangeRows(int one, int other)
+{
+    const int upper = std::min(one, other), lower = std::max(one, other);
+    m_list.moveRow(QModelIndex(), lower, QModelIndex(), upper);
+    if (lower - upper > 1)
+        m_list.moveRow(QModelIndex(), upper + 1, QModelIndex(), lower + 1);
+}
+
 // In the upper half of the visible rows the entry above the hovered one is brought into view,
 // in the lower half the one below: held at an edge, the list scrolls a row per exchange.
-void FileListView::FollowDrag(int hoverPosition, int pointerY)
+void FileListView::FollowDrag(int hoverRow, int pointerY)
 {
     const bool upperHalf = pointerY < viewport()->height() / 2;
-    const int neighbour = upperHalf ? hoverPosition - 1 : hoverPosition + 1;
-    if (neighbour >= 1 && neighbour <= m_list.Count())
-        scrollTo(m_list.EntryAt(neighbour), EnsureVisible);
+    const int neighbour = upperHalf ? hoverRow - 1 : hoverRow + 1;
+    if (neighbour >= 0 && neighbour < m_list.Count())
+        scrollTo(m_list.index(neighbour), EnsureVisible);
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent *event)
@@ -99,9 +108,9 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent *event)
         mousePressEvent(event);
         return;
     }
-    const QPersistentModelIndex selected = m_list.SelectedEntry();
+    const QPersistentModelIndex selected = SelectedEntry();
     if (selected.isValid())
-        m_list.RemoveAt(selected.row() + 1);
+        m_list.removeRow(selected.row());
 }
 
 // The files are only listed, never moved: a drop is taken as a copy, and a drag that offers no

@@ -33,8 +33,10 @@ protected:
 
 private:
     void ItemClick();
+    QPersistentModelIndex SelectedEntry() const;
     void ExchangeWithHoverItem(const QPoint &point);
-    void FollowDrag(int hoverPosition, int pointerY);
+    void ExchangeRows(int one, int other);
+    void FollowDrag(int hoverRow, int pointerY);
     bool TakesDrop(const QDropEvent *event) const;
     void AnswerDrag(QDropEvent *event);
 

@@ -7,6 +7,7 @@
 #include "workerpool.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 int RunReport::FailedCount() const
 {
@@ -68,7 +69,7 @@ RunReport ConversionRun::Run()
     m_stopRequested = false;
     report.entries.resize(n);
     for (int i = 0; i < n; ++i) {
-        report.entries[i].source = m_list.TextAt(i + 1);
+        report.entries[i].source = QFile::decodeName(m_list.PathAt(i));
         report.entries[i].target = TargetPathOf(report.entries[i].source);
     }
     Convert(report);

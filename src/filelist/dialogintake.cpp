@@ -2,7 +2,6 @@
 
 #include "filechooser.h"
 #include "filelist.h"
-#include "listbridge.h"
 
 #include <QFile>
 
@@ -16,5 +15,5 @@ void DialogIntake::Run()
     QByteArrayList paths;
     for (const QString &path : m_chooser.ChooseFiles(Title, Filter))
         paths.append(QFile::encodeName(path));
-    AppendToList(m_list, paths);
+    m_list.AppendPaths(paths);
 }

@@ -1,7 +1,6 @@
 #include "dropintake.h"
 
 #include "filelist.h"
-#include "listbridge.h"
 
 #include <QMimeData>
 #include <QSysInfo>
@@ -51,6 +50,6 @@ bool DropIntake::Accepts(const QMimeData *data) const
 bool DropIntake::Drop(const QMimeData *data)
 {
     const QByteArrayList paths = m_on ? LocalPaths(data) : QByteArrayList();
-    AppendToList(m_list, paths);
+    m_list.AppendPaths(paths);
     return !paths.isEmpty();
 }

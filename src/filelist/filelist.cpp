@@ -1,87 +1,33 @@
 #include "filelist.h"
 
-FileList::FileList(QObject *parent)
-    : QAbstractListModel(parent), m_selection(new QItemSelectionModel(this, this))
-{
-}
+FileList::FileList(QObject *parent) : QAbstractListModel(parent) {}
 
-void FileList::AppendPath(const QString &path)
-{
-    AppendPaths(QStringList{path});
-}
-
-void FileList::AppendPaths(const QStringList &paths)
+void FileList::AppendPaths(const QByteArrayList &paths)
 {
     if (paths.isEmpty())
         return;
-    const int first = m_paths.size();
-    beginInsertRows(QModelIndex(), first, first + paths.size() - 1);
+    const int first = Count();
+    beginInsertRows(QModelIndex(), first, first + int(paths.size()) - 1);
     m_paths.append(paths);
     endInsertRows();
 }
 
-int FileList::Count() const
+QString FileList::Readable(const QByteArray &path)
 {
-    return m_paths.size();
-}
-
-QString FileList::TextAt(int position) const
-{
-    return m_paths.value(position - 1);
-}
-
-void FileList::SetTextAt(int position, const QString &path)
-{
-    if (!Holds(position))
-        return;
-    m_paths[position - 1] = path;
-    const QModelIndex changed = index(position - 1);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
-}
-
-void FileList::RemoveAt(int position)
-{
-    if (!Holds(position))
-        return;
-    beginRemoveRows(QModelIndex(), position - 1, position - 1);
-    m_paths.removeAt(position - 1);
-    endRemoveRows();
-}
-
-QPersistentModelIndex FileList::EntryAt(int position) const
-{
-    if (!Holds(position))
-        return {};
-    return QPersistentModelIndex(index(position - 1));
-}
-
-QPersistentModelIndex FileList::SelectedEntry() const
-{
-    const QModelIndexList selected = m_selection->selectedRows();
-    if (selected.isEmpty())
-        return {};
-    return QPersistentModelIndex(selected.first());
-}
-
-void FileList::SelectAt(int position)
-{
-    if (!Holds(position))
-        return;
-    m_selection->setCurrentIndex(index(position - 1), QItemSelectionModel::ClearAndSelect |
-                                                          QItemSelectionModel::Current);
+    return QString::fromUtf8(path);
 }
 
 int FileList::rowCount(const QModelIndex &parent) const
 {
     // A flat list: rows hang only from the invisible root.
-    return parent.isValid() ? 0 : m_paths.size();
+    return parent.isValid() ? 0 : Count();
 }
 
 QVariant FileList::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return m_paths.at(index.row());
+    return Readable(m_paths.at(index.row()));
 }
 
 QVariant FileList::headerData(int section, Qt::Orientation orientation, int role) const
@@ -91,7 +37,31 @@ QVariant FileList::headerData(int section, Qt::Orientation orientation, int role
     return QStringLiteral("PSD File(s)");
 }
 
-bool FileList::Holds(int position) const
+bool FileList::removeRows(int row, int count, const QModelIndex &parent)
 {
-    return position >= 1 && position <= m_paths.size();
+    if (parent.isValid() || row < 0 || count < 1 || row + count > Count())
+        return false;
+    beginRemoveRows(parent, row, row + count - 1);
+    m_paths.remove(row, count);
+    endRemoveRows();
+    return true;
+}
+
+bool FileList::moveRows(const QModelIndex &sourceParent, int sourceRow, int count,
+                        const QModelIndex &destinationParent, int destinationChild)
+{
+    if (sourceParent.isValid() || destinationParent.isValid() || sourceRow < 0 || count < 1 ||
+        sourceRow + count > Count() || destinationChild < 0 || destinationChild > Count())
+        return false;
+    // Qt refuses a move onto the rows themselves or just past them.
+    if (!beginMoveRows(sourceParent, sourceRow, sourceRow + count - 1, destinationParent,
+                       destinationChild))
+        return false;
+    const QByteArrayList moved = m_paths.mid(sourceRow, count);
+    m_paths.remove(sourceRow, count);
+    const int to = destinationChild > sourceRow ? destinationChild - count : destinationChild;
+    for (int i = 0; i < count; ++i)
+        m_paths.insert(to + i, moved.at(i));
+    endMoveRows();
+    return true;
 }

@@ -1,17 +1,14 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QItemSelectionModel>
-#include <QPersistentModelIndex>
+#include <QByteArrayList>
 #include <QStringList>
 
-// The batch: one entry per source path, in the order the user gathered or arranged them.
-// Positions are 1-based, as the rest of the program speaks of them. The list never parses,
-// checks or normalises a path; duplicates stay separate entries. A position outside 1 to
-// Count() is ignored, or gives an empty text or an invalid reference.
-//
-// The selection lives in the model's own selection model, which the list view shares, so the
-// core and the view always agree on the one selected entry.
+// The batch: one entry per source path, in the order the user gathered or arranged them. A path
+// is the file system's own bytes, so any name Linux allows is kept as it is; the list shows it
+// readably. The list never parses, checks or normalises a path; duplicates stay separate
+// entries. Rows are 0-based; the view reorders and removes them through the model's row
+// operations, and keeps the selection itself.
 class FileList : public QAbstractListModel
 {
     Q_OBJECT
@@ -19,31 +16,25 @@ class FileList : public QAbstractListModel
 public:
     explicit FileList(QObject *parent = nullptr);
 
-    void AppendPath(const QString &path);
     // Appends all of them in one insertion, so a large scan costs one view update.
-    void AppendPaths(const QStringList &paths);
+    void AppendPaths(const QByteArrayList &paths);
 
-    int Count() const;
-    QString TextAt(int position) const;
-    void SetTextAt(int position, const QString &path);
-    void RemoveAt(int position);
-
-    // A reference stays valid while its entry is in the list and dies with it.
-    QPersistentModelIndex EntryAt(int position) const;
-    QPersistentModelIndex SelectedEntry() const;
-    void SelectAt(int position);
-    QItemSelectionModel *selectionModel() const { return m_selection; }
-
+    int Count() const { return int(m_paths.size()); }
+    // Empty outside 0 to Count() - 1.
+    QByteArray PathAt(int row) const { return m_paths.value(row); }
     // Every path, first to last.
-    QStringList Paths() const { return m_paths; }
+    const QByteArrayList &Paths() const { return m_paths; }
+
+    // A path as the list shows it: bytes that are not UTF-8 become replacement characters.
+    static QString Readable(const QByteArray &path);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    bool moveRows(const QModelIndex &sourceParent, int sourceRow, int count,
+                  const QModelIndex &destinationParent, int destinationChild) override;
 
 private:
-    bool Holds(int position) const;
-
-    QStringList m_paths;
-    QItemSelectionModel *m_selection;
+    QByteArrayList m_paths;
 };

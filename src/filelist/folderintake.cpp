@@ -3,7 +3,6 @@
 #include "filelist.h"
 #include "folderintakehost.h"
 #include "gatherfiles.h"
-#include "listbridge.h"
 
 #include <QFile>
 
@@ -21,7 +20,7 @@ void FolderIntake::Run()
         m_host.SetBusy(true);
     // The chooser speaks text; the scan below it reads names as bytes.
     GatherFiles(QFile::encodeName(folder), extension, m_host,
-                [this](const QByteArrayList &paths) { AppendToList(m_list, paths); });
+                [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
     if (--m_scans == 0)
         m_host.SetBusy(false);
 }
