@@ -53,3 +53,11 @@ QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString
     }
     return entries;
 }
+
+QByteArrayList ArgumentBytes(int argc, char **argv)
+{
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}

@@ -9,3 +9,6 @@
 // with a reason. Relative paths are made absolute against the current folder, where their
 // JPEG files are to go.
 QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString &extension);
+
+// The arguments after the program's name, as the bytes they were given as.
+QByteArrayList ArgumentBytes(int argc, char **argv);
