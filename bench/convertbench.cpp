@@ -3,9 +3,8 @@
 #include "baseline.h"
 #include "closingmessage.h"
 #include "conversionrun.h"
-#include "filelist.h"
 #include "psdheader.h"
-#include "recordingwindow.h"
+#include "runtoend.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -96,18 +95,17 @@ void RunBaselines(const QStringList &files, double mpix, double runSeconds)
 
 RunReport TimedRun(const QStringList &files, int workers, double &seconds)
 {
-    QByteArrayList paths;
+    QByteArrayList sources;
     for (const QString &file : files)
-        paths << QFile::encodeName(file);
-    FileList list;
-    list.AppendPaths(paths);
-    RecordingWindow window;
-    ConversionRun run(window, list);
+        sources << QFile::encodeName(file);
+    ConversionRun run;
     if (workers > 0)
         run.SetWorkerCount(workers);
+    // As in the window, where they start at the press and get the first files at once.
+    run.StartWorkers();
     QElapsedTimer timer;
     timer.start();
-    const RunReport report = run.Run();
+    const RunReport report = RunToEnd(run, sources);
     seconds = double(timer.nsecsElapsed()) / 1e9;
     return report;
 }
@@ -131,7 +129,8 @@ int RunConvertBench(const QStringList &args)
 
     for (const EntryResult &entry : report.entries) {
         const bool ok = entry.status == wire::Status::Ok;
-        const QString shown = options.dir + QLatin1Char('/') + QFileInfo(entry.source).fileName();
+        const QString shown =
+            options.dir + QLatin1Char('/') + QFileInfo(QFile::decodeName(entry.source)).fileName();
         std::printf("%s\t%s\t%s\n", ok ? "ok" : "failed",
                     ok ? "" : qPrintable(ReasonText(entry.status)),
                     QFile::encodeName(shown).constData());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form1.h"
+#include "mainwindow.h"
 
 #include <QtTest>
 
@@ -26,7 +26,7 @@ struct RecordedWindow {
             return Record(owner, {"folder", prompt}).chosenFolder;
         };
         hooks.programFolder = programFolder;
-        form = std::make_unique<Form1>(hooks);
+        form = std::make_unique<MainWindow>(hooks);
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
@@ -45,5 +45,5 @@ struct RecordedWindow {
     // Messages and dialogs, in order.
     QStringList shown, chosenFiles;
     QString typedText, chosenFolder;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 };

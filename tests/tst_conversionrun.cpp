@@ -1,36 +1,34 @@
-// The conversion run as the button drives it, through the real workers and DevIL: progress,
-// pointer and closing message, damaged files, broken workers, stops, and several workers.
+// The run as the window and the command line drive it, through the real workers and DevIL: its
+// signals, damaged files, broken workers and their reasons, stops, and several workers.
 #include "closingmessage.h"
 #include "conversionrun.h"
-#include "filelist.h"
 #include "fixtures.h"
 #include "psdwriter.h"
-#include "recordingwindow.h"
+#include "runtoend.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using Files = QList<std::pair<QString, QByteArray>>;
 
-// One folder, its list and a window that records what the run asks of it.
+// One folder, its batch and the run that converts it.
 struct Batch {
     QTemporaryDir dir;
-    FileList list;
-    RecordingWindow window;
-    ConversionRun run{window, list};
+    QByteArrayList sources;
+    ConversionRun run;
 
     Batch &Add(const Files &files)
     {
         for (const auto &[name, bytes] : files)
-            list.AppendPaths({QFile::encodeName(WriteFile(dir, name, bytes))});
+            sources << QFile::encodeName(WriteFile(dir, name, bytes));
         return *this;
     }
     RunReport Convert(int workers)
     {
         run.SetWorkerCount(workers);
-        return run.Run();
+        return RunToEnd(run, sources);
     }
     // Everything in the folder, hidden files included.
     QStringList Contents() const
@@ -45,58 +43,63 @@ class TestConversionRun : public QObject
     Q_OBJECT
 
 private slots:
-    void progressBeforeEachEntry_data();
-    void progressBeforeEachEntry();
-    void emptyListLeavesPointerAndBar();
+    void signalsFollowEachEntry_data();
+    void signalsFollowEachEntry();
     void damagedFilesInTheMiddle_data();
     void damagedFilesInTheMiddle();
     void secondRunLeavesFirstOutputs();
     void sameTargetNeverRunsTogether();
     void goneFolderAndRelativePath();
-    void brokenWorkerFailsItsEntry_data();
-    void brokenWorkerFailsItsEntry();
-    void stopEndsAfterEntriesInHand();
+    void brokenWorkerThenMoreEntries_data();
+    void brokenWorkerThenMoreEntries();
+    void stopLeavesTheRestNotConverted();
     void longFailureListIsCut();
 };
 
-void TestConversionRun::progressBeforeEachEntry_data()
+void TestConversionRun::signalsFollowEachEntry_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("workers");
-    QTest::addColumn<QVector<float>>("expected");
-    const QVector<float> four{25.0f, 50.0f, 75.0f, 100.0f, 0.0f};
-    QTest::newRow("one") << 1 << 1 << QVector<float>{100.0f, 0.0f};
-    QTest::newRow("three, not rounded")
-        << 3 << 2 << QVector<float>{float(100.0 / 3), float(200.0 / 3), 100.0f, 0.0f};
-    QTest::newRow("four, one worker") << 4 << 1 << four;
-    QTest::newRow("four, three workers") << 4 << 3 << four;
+    QTest::newRow("none") << 0 << 1;
+    QTest::newRow("one") << 1 << 1;
+    QTest::newRow("four, one worker") << 4 << 1;
+    QTest::newRow("five, three workers") << 5 << 3;
 }
 
-void TestConversionRun::progressBeforeEachEntry()
+void TestConversionRun::signalsFollowEachEntry()
 {
     QFETCH(int, count);
     QFETCH(int, workers);
-    QFETCH(QVector<float>, expected);
     Batch batch;
     for (int i = 0; i < count; ++i)
         batch.Add({{QStringLiteral("pic%1.PSD").arg(i), SmallPsd(40 * (i % 2) + 8, 6)}});
-    const QByteArrayList before = batch.list.Paths();
+    // Each entry starts once, in list order, and finishes after it started.
+    QString events;
+    connect(&batch.run, &ConversionRun::EntryStarted, this,
+            [&](int index) { events += QStringLiteral("s%1 ").arg(index); });
+    connect(&batch.run, &ConversionRun::EntryFinished, this,
+            [&](int index, const EntryResult &result) {
+                QVERIFY(events.contains(QStringLiteral("s%1 ").arg(index)));
+                QCOMPARE(result.status, wire::Status::Ok);
+                events += QStringLiteral("f%1 ").arg(index);
+            });
+    batch.run.SetWorkerCount(workers);
+    QSignalSpy finished(&batch.run, &ConversionRun::Finished);
+    QVERIFY(batch.run.Start(batch.sources));
+    QVERIFY(batch.run.IsRunning() && !batch.run.Start(batch.sources));
+    QVERIFY(events.isEmpty() && finished.isEmpty()); // nothing from inside the call
+    QVERIFY(finished.wait(60'000));
 
-    QCOMPARE(batch.Convert(workers).FailedCount(), 0);
-    QCOMPARE(batch.window.progress, expected);
-    QCOMPARE(batch.window.messages, QStringList{QStringLiteral("Done.")});
-    QCOMPARE(batch.window.pointers.first(), PointerShape::Busy);
-    QCOMPARE(batch.window.pointerAtMessage.value(0), PointerShape::Default);
-    QCOMPARE(batch.list.Paths(), before);
+    const auto report = finished.first().first().value<RunReport>();
+    QCOMPARE(report.entries.size(), count);
+    QCOMPARE(report.FailedCount(), 0);
+    QCOMPARE(ClosingMessage(report), QStringLiteral("Done."));
+    QCOMPARE(events.count('s'), count);
+    QCOMPARE(events.count('f'), count);
+    QStringList started = events.split(' ', Qt::SkipEmptyParts).filter(QStringLiteral("s"));
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(started.value(i), QStringLiteral("s%1").arg(i));
     QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")).size(), count);
-}
-
-void TestConversionRun::emptyListLeavesPointerAndBar()
-{
-    Batch batch;
-    batch.Convert(1);
-    QCOMPARE(batch.window.messages, QStringList{QStringLiteral("No files added.")});
-    QVERIFY(batch.window.pointers.isEmpty() && batch.window.progress.isEmpty());
 }
 
 void TestConversionRun::damagedFilesInTheMiddle_data()
@@ -117,9 +120,10 @@ void TestConversionRun::damagedFilesInTheMiddle()
     Batch one;
     one.Add(files).Convert(1);
     Batch many;
-    QCOMPARE(many.Add(files).Convert(workers).FailedCount(), 3);
+    const RunReport report = many.Add(files).Convert(workers);
+    QCOMPARE(report.FailedCount(), 3);
 
-    const QString message = many.window.messages.value(0);
+    const QString message = ClosingMessage(report);
     QVERIFY(message.startsWith(QLatin1String("Done.\n\n3 of 5 files could not be converted:")));
     for (const char *named : {"rowcounts.psd", "resource.psd", "huge.psd: too large"})
         QVERIFY2(message.contains(many.dir.filePath(QLatin1String(named))), named);
@@ -139,9 +143,10 @@ void TestConversionRun::secondRunLeavesFirstOutputs()
     const QByteArray a = batch.Digest(QStringLiteral("a.jpg"));
     QVERIFY(!a.isEmpty());
 
-    QCOMPARE(batch.Convert(2).FailedCount(), 2);
+    const RunReport second = batch.Convert(2);
+    QCOMPARE(second.FailedCount(), 2);
     QCOMPARE(batch.Digest(QStringLiteral("a.jpg")), a);
-    QVERIFY(batch.window.messages.value(1).contains(QLatin1String("b.psd: already exists")));
+    QVERIFY(ClosingMessage(second).contains(QLatin1String("b.psd: already exists")));
     QCOMPARE(batch.Contents().size(), 4);
 }
 
@@ -167,68 +172,123 @@ void TestConversionRun::sameTargetNeverRunsTogether()
 void TestConversionRun::goneFolderAndRelativePath()
 {
     Batch batch;
-    batch.list.AppendPaths({QFile::encodeName(batch.dir.filePath("gone/x.psd"))});
-    batch.list.AppendPaths({QByteArray("relative.psd")});
+    batch.sources << QFile::encodeName(batch.dir.filePath(QStringLiteral("gone/x.psd")))
+                  << "relative.psd";
     batch.Add({{QStringLiteral("ok.psd"), SmallPsd()}});
+    QSignalSpy finishedEntries(&batch.run, &ConversionRun::EntryFinished);
     const RunReport report = batch.Convert(2);
 
     QCOMPARE(report.entries[0].status, wire::Status::Unreadable);
     QCOMPARE(report.entries[1].status, wire::Status::Unreadable);
     QCOMPARE(report.entries[2].status, wire::Status::Ok);
     QVERIFY(!QFile::exists(QStringLiteral("relative.jpg")));
-    QCOMPARE(batch.window.progress.size(), 4);
+    QCOMPARE(finishedEntries.size(), 3);
 }
 
-void TestConversionRun::brokenWorkerFailsItsEntry_data()
+void TestConversionRun::brokenWorkerThenMoreEntries_data()
 {
-    // Stand-ins for a worker that a decoder brings down; the second dies with its temporary
-    // JPEG half written, as one killed mid-save would.
+    // What the first worker process does with its first request; every later process is the
+    // real worker. "" stands for a worker program that is not there at all.
     QTest::addColumn<QByteArray>("script");
-    QTest::newRow("crashes") << QByteArray("kill -SEGV $$");
-    QTest::newRow("dies mid-save") << QByteArray("echo partial > \"$(dirname \"$0\")/.f1.jpg."
-                                                 "quillmere-$$.jpg\"; kill -KILL $$");
+    QTest::addColumn<wire::Status>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("crashes") << QByteArray("kill -SEGV $$") << wire::Status::DecoderStopped
+                             << "damaged file stopped the decoder (Segmentation fault)";
+    QTest::newRow("killed") << QByteArray("kill -KILL $$") << wire::Status::ConverterStopped
+                            << "converter was stopped (Killed)";
+    QTest::newRow("killed mid-save")
+        << QByteArray("echo partial > \"$dir/.f1.jpg.quillmere-$$.jpg\"; kill -TERM $$")
+        << wire::Status::ConverterStopped << "converter was stopped (Terminated)";
+    QTest::newRow("too long") << QByteArray("exec sleep 30") << wire::Status::TimedOut
+                              << "took too long";
+    QTest::newRow("cannot run") << QByteArray("exit 127") << wire::Status::ConverterMissing
+                                << "converter is missing or cannot start (reinstall) (exit code "
+                                   "127)";
+    QTest::newRow("missing") << QByteArray() << wire::Status::ConverterMissing
+                             << "converter is missing or cannot start (reinstall)";
 }
 
-void TestConversionRun::brokenWorkerFailsItsEntry()
+void TestConversionRun::brokenWorkerThenMoreEntries()
 {
     QFETCH(QByteArray, script);
+    QFETCH(wire::Status, status);
+    QFETCH(QString, reason);
     Batch batch;
-    const QString fake = WriteFile(batch.dir, QStringLiteral("worker.sh"),
-                                   "#!/bin/sh\nhead -c 1 >/dev/null\n" + script);
+    // The first process leaves a cache in its own temporary folder and says where.
+    const QString fake = WriteFile(
+        batch.dir, QStringLiteral("worker.sh"),
+        "#!/bin/sh\ndir=$(dirname \"$0\")\necho >> \"$dir/starts\"\n"
+        "if mkdir \"$dir/once\" 2>/dev/null; then\n"
+        "  echo \"$MAGICK_TEMPORARY_PATH\" > \"$dir/scratch\"\n"
+        "  [ \"$TMPDIR\" = \"$MAGICK_TEMPORARY_PATH\" ] && echo x > \"$TMPDIR/magick-cache\"\n"
+        "  head -c 1 >/dev/null\n  " +
+            script + "\nfi\nexec \"" + QFile::encodeName(QCoreApplication::applicationDirPath()) +
+            "/quillmere-worker\"\n");
     QFile::setPermissions(fake, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    batch.run.SetWorkerCount(1);
-    batch.run.SetWorkerProgram(fake);
+    batch.run.SetWorkerProgram(script.isEmpty() ? batch.dir.filePath("gone") : fake);
+    batch.run.SetTimeLimitMs(2000);
+    batch.Add({{"f1.psd", SmallPsd()}, {"f2.psd", SmallPsd()}, {"f3.psd", SmallPsd()}});
+    const RunReport report = batch.Convert(1);
 
-    QCOMPARE(batch.Add({{QStringLiteral("f1.psd"), SmallPsd()}}).Convert(1).entries[0].status,
-             wire::Status::DecoderStopped);
-    QVERIFY(
-        batch.window.messages.value(0).endsWith(QLatin1String("damaged file stopped the decoder")));
-    QCOMPARE(batch.Contents(), (QStringList{"f1.psd", "worker.sh"}));
+    QCOMPARE(report.entries[0].status, status);
+    const auto rest = script.isEmpty() ? status : wire::Status::Ok;
+    QCOMPARE(report.entries[1].status, rest);
+    QCOMPARE(report.entries[2].status, rest);
+    const QString message = ClosingMessage(report);
+    QVERIFY2(message.section(QLatin1Char(0x0a), 3, 3).contains("f1.psd: " + reason),
+             qPrintable(message));
+    QCOMPARE(batch.Contents().filter(".jpg"),
+             script.isEmpty() ? QStringList() : QStringList({"f2.jpg", "f3.jpg"}));
+    QFile scratch(batch.dir.filePath("scratch"));
+    if (!script.isEmpty()) {
+        QVERIFY(scratch.open(QIODevice::ReadOnly));
+        const QString folder = QString::fromLocal8Bit(scratch.readAll().trimmed());
+        QVERIFY(!folder.isEmpty() && !QFileInfo::exists(folder));
+        // One broken process, one fresh one, and that one serves the next run too.
+        RunToEnd(batch.run, batch.sources);
+        QFile starts(batch.dir.filePath("starts"));
+        QVERIFY(starts.open(QIODevice::ReadOnly));
+        QCOMPARE(starts.readAll().count('\n'), 2);
+    }
 }
 
-void TestConversionRun::stopEndsAfterEntriesInHand()
+void TestConversionRun::stopLeavesTheRestNotConverted()
 {
     Batch batch;
     for (int i = 0; i < 4; ++i)
         batch.Add({{QStringLiteral("s%1.psd").arg(i), SmallPsd()}});
     // A close request arrives while the first two entries are in hand.
-    QTimer::singleShot(0, &batch.run, [&batch] { batch.run.RequestStop(); });
+    connect(&batch.run, &ConversionRun::EntryStarted, this, [&batch](int index) {
+        if (index == 1)
+            batch.run.Cancel();
+    });
+    const RunReport report = batch.Convert(2);
 
-    QVERIFY(batch.Convert(2).stopped);
-    QVERIFY(batch.window.messages.isEmpty());
-    QCOMPARE(batch.window.progress, (QVector<float>{25.0f, 50.0f, 0.0f}));
+    QVERIFY(report.stopped && !batch.run.IsRunning());
+    QVector<wire::Status> statuses;
+    for (const EntryResult &entry : report.entries)
+        statuses << entry.status;
+    QCOMPARE(statuses,
+             (QVector<wire::Status>{wire::Status::Ok, wire::Status::Ok, wire::Status::NotConverted,
+                                    wire::Status::NotConverted}));
     QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")), (QStringList{"s0.jpg", "s1.jpg"}));
+    QVERIFY(ClosingMessage(report).endsWith("s3.psd: not converted, the run was stopped"));
 }
 
 void TestConversionRun::longFailureListIsCut()
 {
     RunReport report;
+    const QString longDetail = QString(70, 'x') + "\nsecond line";
     for (int i = 0; i < 13; ++i)
-        report.entries.append({QStringLiteral("/f%1.psd").arg(i), QString(),
-                               i < 12 ? wire::Status::TooLarge : wire::Status::Ok, QString()});
+        report.entries.append({"/f" + QByteArray::number(i) + ".psd", QByteArray(),
+                               i < 12 ? wire::Status::TooLarge : wire::Status::Ok,
+                               i == 0 ? longDetail : QString()});
     QString expected = QStringLiteral("Done.\n\n12 of 13 files could not be converted:");
     for (int i = 0; i < 10; ++i)
         expected += QStringLiteral("\n/f%1.psd: too large").arg(i);
+    // The worker's word, shortened to its first line and a few words.
+    expected.replace("f0.psd: too large",
+                     "f0.psd: too large (" + QString(59, 'x') + QChar(0x2026) + ")");
     QCOMPARE(ClosingMessage(report), expected + QStringLiteral("\nand 2 more"));
 }
 

@@ -1,8 +1,7 @@
 #include "conversionrun.h"
-#include "filelist.h"
 #include "fixtures.h"
 #include "psdwriter.h"
-#include "recordingwindow.h"
+#include "runtoend.h"
 
 #include <QDir>
 #include <QImage>
@@ -86,11 +85,11 @@ double Psnr(const QImage &a, const QImage &b, int edge = -10)
 
 RunReport ConvertAll(const QStringList &paths)
 {
-    FileList list;
+    QByteArrayList sources;
     for (const QString &path : paths)
-        list.AppendPaths({QFile::encodeName(path)});
-    RecordingWindow window;
-    return ConversionRun(window, list).Run();
+        sources << QFile::encodeName(path);
+    ConversionRun run;
+    return RunToEnd(run, sources);
 }
 
 } // namespace

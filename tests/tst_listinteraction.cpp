@@ -71,8 +71,8 @@ struct ListOnScreen : RecordedWindow {
         QTest::mouseRelease(viewport, button, {}, spots.last());
     }
 
-    FileList &list = form->List();
-    FileListView *view = Control<FileListView>("ListView1");
+    FileList &list = form->list();
+    FileListView *view = Control<FileListView>("list");
     QWidget *viewport = view->viewport();
 };
 
@@ -125,7 +125,7 @@ void TestListInteraction::gestures()
     QCOMPARE(window.list.Paths().join(), after.toUtf8());
     if (selected)
         QCOMPARE(window.view->selectionModel()->selectedRows().value(0).row() + 1, selected);
-    QCOMPARE(window.view->cursor().shape(), Qt::ArrowCursor); // once a button is let go
+    QCOMPARE(window.viewport->cursor().shape(), Qt::ArrowCursor); // once a button is let go
 }
 
 void TestListInteraction::heldAtAnEdgeTheListFollows()
@@ -137,7 +137,7 @@ void TestListInteraction::heldAtAnEdgeTheListFollows()
     // The last row that shows in full, and the first.
     const QPoint bottom = window.At(31 - lastTop), top = window.At(1);
     QTest::mousePress(window.viewport, Qt::LeftButton, {}, top);
-    QCOMPARE(window.view->cursor().hotSpot(), QPoint(16, 16)); // drag.ico's
+    QCOMPARE(window.viewport->cursor().hotSpot(), QPoint(16, 16)); // drag.ico's
     // A row per exchange until the end shows.
     for (const auto &[edge, endTop, end] :
          {std::tuple{bottom, lastTop, 30}, std::tuple{top, 1, 1}}) {

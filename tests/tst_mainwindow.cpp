@@ -2,28 +2,36 @@
 #include "recordedwindow.h"
 #include "windowgeometry.h"
 
-#include <QAbstractButton>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace
 {
 
-// Moves the mouse over a part of the window or presses the bar; "busy" makes the pointer busy.
-void Visit(RecordedWindow &window, const QString &part)
+// A worker that waits a while before it serves, so a run lasts long enough to be looked at.
+QString SlowWorker(const QTemporaryDir &dir)
 {
-    QWidget *widget = part == "list"         ? window.Control<QTreeView>("ListView1")->viewport()
-                      : part == "background" ? window.form.get()
-                                             : window.Control(part);
-    if (part == "busy")
-        window.form->SetPointerShape(PointerShape::Busy);
-    else if (part == "ProgressBar1")
-        QTest::mouseClick(widget, Qt::LeftButton);
-    else // the background where no control covers it
-        QTest::mouseMove(widget, part == "background" ? QPoint(3, 3) : widget->rect().center());
+    const QString script = WriteFile(dir, "slow.sh",
+                                     "#!/bin/sh\nsleep 1\nexec \"" +
+                                         QFile::encodeName(QCoreApplication::applicationDirPath()) +
+                                         "/quillmere-worker\"\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return script;
+}
+
+// The pointer over a widget: 'B'usy, 'A'rrow, 'H'and (its index finger is the hot spot), 'D'rag.
+QChar PointerOver(const QWidget *widget)
+{
+    if (const QCursor *busy = QGuiApplication::overrideCursor())
+        return busy->shape() == Qt::WaitCursor ? 'B' : '?';
+    const QCursor pointer = widget->cursor();
+    if (pointer.shape() == Qt::BitmapCursor)
+        return pointer.hotSpot() == QPoint(11, 1) ? 'H' : 'D';
+    return pointer.shape() == Qt::ArrowCursor ? 'A' : '?';
 }
 
 } // namespace
@@ -33,42 +41,16 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void controls_data();
-    void controls();
     void startUp_data();
     void startUp();
-    void onePressActsOnceAndSpringsBack_data();
-    void onePressActsOnceAndSpringsBack();
-    void pointerRules_data();
-    void pointerRules();
-    void closeDuringRunStopsThenCloses();
+    void buttons_data();
+    void buttons();
+    void pointers_data();
+    void pointers();
+    void runRefusesInput();
+    void closeDuringRunEndsAfterFilesInHand();
     void idleCloseEndsTheProgram();
 };
-
-void TestMainWindow::controls_data()
-{
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("text"); // a button's caption, the list's tooltip
-    QTest::newRow("ListView1") << QRect(120, 120, 6375, 1815)
-                               << "Drag and drop files here. Double-click item to remove it. "
-                                  "Move bar to right and out of window to reveal full names.";
-    QTest::newRow("Check1") << QRect(120, 2040, 2055, 1095) << "Add PSD File(s)";
-    QTest::newRow("Check3") << QRect(2280, 2040, 2055, 1095) << "Add All File(s) In Folder";
-    QTest::newRow("Check2") << QRect(4440, 2040, 2055, 1095) << "Convert to JPG";
-    QTest::newRow("ProgressBar1") << QRect(120, 3240, 6375, 375) << "";
-    QTest::newRow("Command1") << QRect(-720, 2640, 615, 495) << "Command1";
-}
-
-void TestMainWindow::controls()
-{
-    QFETCH(QRect, twips);
-    QFETCH(QString, text);
-    const RecordedWindow window;
-    const QWidget *control = window.Control(QTest::currentDataTag());
-    QCOMPARE(control->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
-    const char *property = control->inherits("QAbstractButton") ? "text" : "toolTip";
-    QCOMPARE(control->property(property).toString(), text);
-}
 
 void TestMainWindow::startUp_data()
 {
@@ -86,96 +68,159 @@ void TestMainWindow::startUp()
     RecordedWindow window(random);
     QCOMPARE(window.opened, opens ? QList<QUrl>{QUrl(HomePageAddress)} : QList<QUrl>());
     QCOMPARE(window.form->windowTitle(), "Quillmere");
-    QCOMPARE(window.form->minimumSize(), QSize(441, 249));
-    QCOMPARE(window.form->maximumSize(), QSize(441, 249));
-    const auto *list = window.Control<QTreeView>("ListView1");
-    QCOMPARE(list->header()->sectionSize(0), 353);
-    QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), "PSD File(s)");
     const QPoint screenCentre = window.form->screen()->geometry().center();
     QVERIFY((window.form->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
     // Halves are kept to the last rounding; a screen smaller than the window leaves it partly off.
     QCOMPARE(CentredTopLeft(QRect(1920, 100, 800, 201), QSize(441, 249)), QPoint(2100, 76));
+    // No control holds the focus at first, so keys do nothing until Tab.
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
         QTest::keyClick(QApplication::focusWidget(), key);
     QCOMPARE(window.shown, QStringList());
     QStringList tabOrder;
     for (int step = 0; step < 5; ++step, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
         tabOrder << QApplication::focusWidget()->objectName();
-    QCOMPARE(tabOrder, QStringList({"Command1", "Check1", "Check2", "ListView1", "Check3"}));
-    // The bar keeps a run's fractional share.
-    auto *bar = window.Control<QProgressBar>("ProgressBar1");
-    window.form->SetProgressValue(100.0f / 3);
-    QVERIFY(qAbs(double(bar->value()) / bar->maximum() - 1.0 / 3) < 0.001);
+    QCOMPARE(tabOrder, QStringList({"", "addFiles", "convert", "list", "addFolder"}));
 }
 
-void TestMainWindow::onePressActsOnceAndSpringsBack_data()
+void TestMainWindow::buttons_data()
 {
-    QTest::addColumn<int>("appended");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("Check1") << 2
-                            << "files|Add File(s) - Hold Ctrl or Shift to select multiple files|"
-                               "Photoshop Files (*.psd)";
-    QTest::newRow("Check3") << 0 << "text|Enter file extension to load:|Quillmere|*"; // cancelled
-    QTest::newRow("Check2") << 0 << "Done.";
+    QTest::addColumn<QString>("listed"); // "" or a small PSD's name
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("count");
+    QTest::newRow("addFiles") << "one.psd"
+                              << QStringList{"files|Add File(s) - Hold Ctrl or Shift to select "
+                                             "multiple files|Photoshop Files (*.psd)"}
+                              << 3;
+    QTest::newRow("addFolder") << ""
+                               << QStringList{"text|Enter file extension to load:|Quillmere|*"}
+                               << 0; // cancelled
+    QTest::newRow("convert") << "" << QStringList{"No files added."} << 0;
+    QTest::newRow("convert ") << "one.psd" << QStringList{"Done."} << 1;
 }
 
-void TestMainWindow::onePressActsOnceAndSpringsBack()
+void TestMainWindow::buttons()
 {
-    QFETCH(int, appended);
-    QFETCH(QString, shown);
+    QFETCH(QString, listed);
+    QFETCH(QStringList, shown);
+    QFETCH(int, count);
     QTemporaryDir dir;
     RecordedWindow window;
-    const QString listed = WriteFile(dir, "one.psd", SmallPsd());
-    window.form->List().AppendPaths({QFile::encodeName(listed)});
-    window.chosenFiles = {"/a/c.psd", listed};
-    QTest::mouseClick(window.Control(QTest::currentDataTag()), Qt::LeftButton);
-    QCOMPARE(window.shown, QStringList{shown});
-    QCOMPARE(window.form->List().Count(), 1 + appended);
-    QVERIFY(!window.Control<QAbstractButton>(QTest::currentDataTag())->isChecked());
+    if (!listed.isEmpty())
+        window.form->list().AppendPaths({QFile::encodeName(WriteFile(dir, listed, SmallPsd()))});
+    window.chosenFiles = {"/a/c.psd", "/a/d.psd"};
+    auto *button = window.Control<QToolButton>(QString(QTest::currentDataTag()).trimmed());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE(window.shown, shown);
+    QCOMPARE(window.form->list().Count(), count);
+    QCOMPARE(window.Control<QProgressBar>("progress")->value(), 0);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
-void TestMainWindow::pointerRules_data()
+void TestMainWindow::pointers_data()
 {
-    // The tag is the route; after each step the pointer shows the arrow, the hand or busy.
+    // The tag is the route; a "run" goes on from there on.
     QTest::addColumn<bool>("handFile");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("list Check1 background Check2 list Check3 ProgressBar1") << true << "AHAHAHA";
-    QTest::newRow("busy Check1 list Check2 background Check3 ProgressBar1") << true << "BBBBBBB";
-    QTest::newRow("Check1") << false << "A";
+    QTest::newRow("list addFiles background addFolder progress convert") << true << "AHAHAH";
+    QTest::newRow("addFiles list") << false << "AA";
+    QTest::newRow("run addFiles list background convert progress") << true << "BBBBB";
 }
 
-void TestMainWindow::pointerRules()
+void TestMainWindow::pointers()
 {
     QFETCH(bool, handFile);
     QFETCH(QString, shown);
-    QTemporaryDir empty;
-    RecordedWindow window(0.5, handFile ? QCoreApplication::applicationDirPath() : empty.path());
-    const QMap<int, QChar> letters{{Qt::ArrowCursor, 'A'}, {Qt::WaitCursor, 'B'}};
+    QTemporaryDir dir;
+    RecordedWindow window(0.5, handFile ? QCoreApplication::applicationDirPath() : dir.path());
     QString seen;
     for (const QString &part : QString(QTest::currentDataTag()).split(' ')) {
-        Visit(window, part);
-        const QCursor pointer = window.form->cursor();
-        // The hand points with its index finger; no other pointer has that hot spot.
-        seen += pointer.hotSpot() == QPoint(11, 1) ? 'H' : letters.value(pointer.shape(), '?');
+        if (part == "run") {
+            window.form->run().SetWorkerProgram(SlowWorker(dir));
+            window.form->list().AppendPaths(
+                {QFile::encodeName(WriteFile(dir, "a.psd", SmallPsd()))});
+            QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
+            continue;
+        }
+        const QWidget *widget = part == "background" ? window.form.get()
+                                : part == "list"     ? window.Control<QTreeView>(part)->viewport()
+                                                     : window.Control(part);
+        seen += PointerOver(widget);
     }
     QCOMPARE(seen, shown);
-    window.form->SetPointerShape(PointerShape::Default); // ends a busy hold
+    QTRY_VERIFY(!window.form->run().IsRunning());
 }
 
-void TestMainWindow::closeDuringRunStopsThenCloses()
+void TestMainWindow::runRefusesInput()
 {
     QTemporaryDir dir;
     RecordedWindow window;
-    // More entries than the run has workers, so some are never handed out.
-    const int count = QThread::idealThreadCount() + 2;
+    window.form->run().SetWorkerProgram(SlowWorker(dir));
+    FileList &list = window.form->list();
+    list.AppendPaths({QFile::encodeName(WriteFile(dir, "a.psd", SmallPsd())), "/b.psd"});
+    auto *view = window.Control<QTreeView>("list");
+    QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
+    QVERIFY(window.form->run().IsRunning());
+
+    // Clicks, a double-click, keys and a drop: none of it reaches the list or the buttons.
+    QTest::mouseClick(window.Control("addFiles"), Qt::LeftButton);
+    QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
+    const QPoint second = view->visualRect(list.index(1)).center();
+    // A person's double-click: QTest's own sends the second press alone.
+    const auto doubleClick = [&] {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
+    };
+    doubleClick();
+    QTest::keyClick(view, Qt::Key_Tab);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/x.psd")});
+    QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &drop);
+    QCOMPARE(list.Count(), 2);
+    QVERIFY(window.shown.isEmpty());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!window.shown.isEmpty(), 20'000);
+    QCOMPARE(window.shown, QStringList{"Done.\n\n1 of 2 files could not be converted:\n/b.psd: "
+                                       "could not be read or decoded (No such file or directory)"});
+    // Afterwards the list takes input again.
+    doubleClick();
+    QCOMPARE(list.Count(), 1);
+}
+
+void TestMainWindow::closeDuringRunEndsAfterFilesInHand()
+{
+    QTemporaryDir dir;
+    RecordedWindow window;
+    window.form->run().SetWorkerCount(2);
+    const int count = 8;
     for (int i = 0; i < count; ++i)
-        window.form->List().AppendPaths(
+        window.form->list().AppendPaths(
             {QFile::encodeName(WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64)))});
-    QTimer::singleShot(0, window.form.get(), &QWidget::close); // while the run waits on workers
-    QTest::mouseClick(window.Control("Check2"), Qt::LeftButton);
+    // The window manager's close button, while the second file is in hand.
+    connect(&window.form->run(), &ConversionRun::EntryStarted, window.form.get(), [&](int index) {
+        if (index == 1)
+            QApplication::postEvent(window.form.get(), new QCloseEvent);
+    });
+    QSignalSpy finished(&window.form->run(), &ConversionRun::Finished);
+    QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
+    QTimer::singleShot(60'000, window.form.get(), [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0); // the program ends once the window has gone
+
     QVERIFY(!window.form->isVisible());
     QCOMPARE(window.shown, QStringList());
-    QVERIFY(QDir(dir.path()).entryList({"*.jpg"}).count() < count);
+    const auto report = finished.value(0).value(0).value<RunReport>();
+    QVERIFY(report.stopped);
+    const QStringList written = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    int converted = 0;
+    for (const EntryResult &entry : report.entries) {
+        const bool ok = entry.status == wire::Status::Ok;
+        QVERIFY(ok || entry.status == wire::Status::NotConverted);
+        QCOMPARE(QFileInfo::exists(QFile::decodeName(entry.target)), ok);
+        converted += ok;
+    }
+    // The files in hand and nothing else, and no half-written file.
+    QVERIFY(converted >= 2 && converted < count);
+    QCOMPARE(written.size(), count + converted);
 }
 
 void TestMainWindow::idleCloseEndsTheProgram()

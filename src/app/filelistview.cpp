@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 
 FileListView::FileListView(FileList &list, const QString &programFolder, QWidget *parent)
-    : QTreeView(parent), m_list(list), m_dropIntake(list), m_pointer(*this),
+    : QTreeView(parent), m_list(list), m_dropIntake(list),
       m_dragPointerPath(programFolder + QStringLiteral("/drag.ico"))
 {
     setModel(&list);
@@ -39,8 +39,11 @@ void FileListView::ItemClick()
 {
     // A missing or unreadable drag pointer leaves the one loaded before, if any.
     if (const auto image = LoadPointerImage(m_dragPointerPath))
-        m_pointer.SetCustomImage(image);
-    m_pointer.Set(PointerShape::Custom);
+        m_dragPointer = image;
+    if (m_dragPointer)
+        viewport()->setCursor(*m_dragPointer);
+    else
+        viewport()->unsetCursor();
     // From now on a drop could land amid a rearrangement: the desktop's files stay out.
     m_dropIntake.TurnOff();
     m_draggedItem = SelectedEntry();
@@ -98,7 +101,7 @@ void FileListView::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeView::mouseReleaseEvent(event);
     m_listButtonDown = false;
-    m_pointer.Set(PointerShape::Arrow);
+    viewport()->setCursor(Qt::ArrowCursor);
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent *event)

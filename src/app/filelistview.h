@@ -1,10 +1,12 @@
 #pragma once
 
 #include "dropintake.h"
-#include "windowpointer.h"
 
+#include <QCursor>
 #include <QPersistentModelIndex>
 #include <QTreeView>
+
+#include <optional>
 
 class FileList;
 
@@ -19,7 +21,6 @@ public:
     // The drag pointer is read from "drag.ico" in programFolder.
     FileListView(FileList &list, const QString &programFolder, QWidget *parent = nullptr);
 
-    PointerShape CurrentPointerShape() const { return m_pointer.Shape(); }
     bool AcceptsFileDrops() const { return m_dropIntake.IsOn(); }
 
 protected:
@@ -42,8 +43,9 @@ private:
 
     FileList &m_list;
     DropIntake m_dropIntake;
-    WindowPointer m_pointer;
     QString m_dragPointerPath;
+    // Kept from the last file that could be read; none at first, which shows the default.
+    std::optional<QCursor> m_dragPointer;
     // An entry reference dies with its row, so a removed entry is never dragged.
     QPersistentModelIndex m_draggedItem;
     // Set only within one motion step.

@@ -1,4 +1,6 @@
-#include "form1.h"
+#include "argumententries.h"
+#include "filelist.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 
@@ -8,8 +10,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
-    Form1 window;
+    MainWindow window;
     window.show();
+    // What the file manager's "Open With" or a shell names, after Qt has taken its own options.
+    window.list().AppendPaths(EntriesOfArguments(ArgumentBytes(argc, argv), QStringLiteral("psd")));
     // Closing the window, the only one, ends the program.
     return app.exec();
 }

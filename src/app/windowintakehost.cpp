@@ -1,10 +1,10 @@
 #include "windowintakehost.h"
 
-#include "windowpointer.h"
+#include <QCursor>
+#include <QGuiApplication>
 
-WindowIntakeHost::WindowIntakeHost(QWidget &window, const WindowHooks &hooks,
-                                   WindowPointer &pointer)
-    : m_window(window), m_hooks(hooks), m_pointer(pointer)
+WindowIntakeHost::WindowIntakeHost(QWidget &window, const WindowHooks &hooks)
+    : m_window(window), m_hooks(hooks)
 {
 }
 
@@ -26,8 +26,10 @@ QString WindowIntakeHost::ChooseFolder(const QString &prompt)
 
 void WindowIntakeHost::SetBusy(bool busy)
 {
+    // Holds nest: a run can start inside a scan's yield, and the pointer stays busy until the
+    // last one lets go.
     if (busy)
-        m_pointer.HoldBusy();
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else
-        m_pointer.ReleaseBusy();
+        QGuiApplication::restoreOverrideCursor();
 }

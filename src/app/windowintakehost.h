@@ -5,14 +5,14 @@
 #include "windowhooks.h"
 
 class QWidget;
-class WindowPointer;
 
 // The window's side of the two intakes that ask the user: its dialogs, reached through the
-// hooks so that tests answer them, its busy pointer, and its closing, which ends a scan.
+// hooks so that tests answer them, the busy pointer over the program, and its closing, which ends
+// a scan.
 class WindowIntakeHost : public FileChooser, public FolderIntakeHost
 {
 public:
-    WindowIntakeHost(QWidget &window, const WindowHooks &hooks, WindowPointer &pointer);
+    WindowIntakeHost(QWidget &window, const WindowHooks &hooks);
 
     QStringList ChooseFiles(const QString &title, const QString &filter) override;
     QString AskText(const QString &prompt, const QString &title,
@@ -27,6 +27,5 @@ public:
 private:
     QWidget &m_window;
     const WindowHooks &m_hooks;
-    WindowPointer &m_pointer;
     bool m_stopScans = false;
 };

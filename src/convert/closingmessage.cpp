@@ -1,12 +1,23 @@
 #include "closingmessage.h"
 
-#include "conversionrun.h"
+#include "filelist.h"
+#include "runreport.h"
 
 namespace
 {
 
 // A message box taller than the screen helps nobody: name this many, count the rest.
 constexpr int MaxNamed = 10;
+// The worker's word on a failure is a hint, not a report.
+constexpr int MaxDetail = 60;
+
+QString Brief(QString detail)
+{
+    detail = detail.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (detail.size() > MaxDetail)
+        detail = detail.left(MaxDetail - 1) + QChar(0x2026);
+    return detail.isEmpty() ? detail : QStringLiteral(" (%1)").arg(detail);
+}
 
 } // namespace
 
@@ -25,8 +36,21 @@ QString ReasonText(wire::Status status)
         return QStringLiteral("too large");
     case wire::Status::DecoderStopped:
         return QStringLiteral("damaged file stopped the decoder");
+    case wire::Status::TimedOut:
+        return QStringLiteral("took too long");
+    case wire::Status::ConverterStopped:
+        return QStringLiteral("converter was stopped");
+    case wire::Status::ConverterMissing:
+        return QStringLiteral("converter is missing or cannot start (reinstall)");
+    case wire::Status::NotConverted:
+        return QStringLiteral("not converted, the run was stopped");
     }
     return QString();
+}
+
+QString FailureText(const EntryResult &entry)
+{
+    return ReasonText(entry.status) + Brief(entry.detail);
 }
 
 QString ClosingMessage(const RunReport &report)
@@ -45,9 +69,9 @@ QString ClosingMessage(const RunReport &report)
         if (named == MaxNamed)
             break;
         // A line break inside a name would read as two entries.
-        QString source = entry.source;
+        QString source = FileList::Readable(entry.source);
         source.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        text += QStringLiteral("\n%1: %2").arg(source, ReasonText(entry.status));
+        text += QStringLiteral("\n%1: %2").arg(source, FailureText(entry));
         ++named;
     }
     if (failed > named)

@@ -1,96 +1,146 @@
 #include "conversionrun.h"
 
-#include "closingmessage.h"
-#include "filelist.h"
 #include "targetpath.h"
 #include "workerbudget.h"
-#include "workerpool.h"
+#include "workerclient.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
-int RunReport::FailedCount() const
-{
-    return int(std::count_if(entries.cbegin(), entries.cend(), [](const EntryResult &entry) {
-        return entry.status != wire::Status::Ok;
-    }));
-}
-
-ConversionRun::ConversionRun(RunWindow &window, const FileList &list, QObject *parent)
-    : QObject(parent), m_window(window), m_list(list),
+ConversionRun::ConversionRun(QObject *parent)
+    : QObject(parent),
       m_workerProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmere-worker")),
       m_workerCount(UsableCores())
 {
-    StartWorkers();
 }
 
 ConversionRun::~ConversionRun() = default;
 
 void ConversionRun::SetWorkerCount(int count)
 {
-    if (std::max(1, count) == m_workerCount)
-        return;
-    m_workerCount = std::max(1, count);
-    StartWorkers();
+    if (!m_running && std::max(1, count) != m_workerCount) {
+        m_workerCount = std::max(1, count);
+        m_slots.clear();
+    }
 }
 
 void ConversionRun::SetWorkerProgram(const QString &program)
 {
-    if (program == m_workerProgram)
-        return;
-    m_workerProgram = program;
-    StartWorkers();
+    if (!m_running && program != m_workerProgram) {
+        m_workerProgram = program;
+        m_slots.clear();
+    }
+}
+
+void ConversionRun::SetTimeLimitMs(int limit)
+{
+    m_timeLimitMs = limit;
+    for (Slot &slot : m_slots)
+        slot.worker->SetTimeLimitMs(limit);
 }
 
 void ConversionRun::StartWorkers()
 {
-    m_pool.reset();
-    m_pool = std::make_unique<WorkerPool>(m_workerProgram, m_workerCount);
-}
-
-void ConversionRun::OnConvertClicked()
-{
-    if (m_running || m_window.ConvertButtonState() != 1)
+    if (!m_slots.empty())
         return;
-    // Springing the button back notifies us again at once; that call finds it up.
-    m_window.SetConvertButtonState(0);
-    Run();
+    for (int s = 0; s < m_workerCount; ++s) {
+        m_slots.push_back(Slot{std::make_unique<WorkerClient>(m_workerProgram), -1});
+        WorkerClient *worker = m_slots.back().worker.get();
+        worker->SetTimeLimitMs(m_timeLimitMs);
+        connect(worker, &WorkerClient::Finished, this,
+                [this, s](const wire::Response &response) { OnWorkerFinished(s, response); });
+        worker->Start();
+    }
 }
 
-RunReport ConversionRun::Run()
+bool ConversionRun::Start(const QByteArrayList &sources)
 {
-    RunReport report;
-    const int n = m_list.Count();
-    if (n < 1) {
-        m_window.ShowMessage(QStringLiteral("No files added."));
-        return report;
+    if (m_running)
+        return false;
+    StartWorkers();
+    m_report = RunReport();
+    m_estimates.clear();
+    for (const QByteArray &source : sources) {
+        const EntryResult entry{source, TargetPathOf(source), wire::Status::NotConverted, {}};
+        m_estimates.push_back(entry.target.isEmpty() ? 0 : MemoryEstimateOf(source));
+        m_report.entries.append(entry);
     }
+    m_memoryBudget = MemoryBudgetBytes();
+    m_next = 0;
     m_running = true;
     m_stopRequested = false;
-    report.entries.resize(n);
-    for (int i = 0; i < n; ++i) {
-        report.entries[i].source = QFile::decodeName(m_list.PathAt(i));
-        report.entries[i].target = TargetPathOf(report.entries[i].source);
-    }
-    Convert(report);
-    report.stopped = m_stopRequested;
-    m_window.SetPointerShape(PointerShape::Default);
-    m_window.SetProgressValue(0.0f);
-    if (!report.stopped)
-        m_window.ShowMessage(ClosingMessage(report));
-    m_running = false;
-    return report;
+    // The caller hears of the first entry only once it is back in the event loop.
+    QMetaObject::invokeMethod(this, &ConversionRun::HandOut, Qt::QueuedConnection);
+    return true;
 }
 
-void ConversionRun::Convert(RunReport &report)
+void ConversionRun::Cancel()
 {
-    const int n = int(report.entries.size());
-    m_pool->Run(
-        report.entries,
-        [&](int index) {
-            // The bar shows the share of the entry now handed out.
-            m_window.SetPointerShape(PointerShape::Busy);
-            m_window.SetProgressValue(float(double(index + 1) / n * 100.0));
-        },
-        m_stopRequested, MemoryBudgetBytes());
+    m_stopRequested = m_running;
+}
+
+void ConversionRun::HandOut()
+{
+    const int n = int(m_report.entries.size());
+    while (!m_stopRequested && m_next < n) {
+        const int index = m_next;
+        EntryResult &entry = m_report.entries[index];
+        if (entry.target.isEmpty()) {
+            // No folder means no safe place for its JPEG.
+            ++m_next;
+            emit EntryStarted(index);
+            entry.status = wire::Status::Unreadable;
+            entry.detail = QStringLiteral("its folder is gone");
+            emit EntryFinished(index, entry);
+            continue;
+        }
+        const int slot = CanStart(index) ? IdleSlot() : -1;
+        if (slot < 0)
+            break;
+        m_slots[slot].entry = index;
+        ++m_inFlight;
+        m_memoryInHand += m_estimates[index];
+        ++m_next;
+        emit EntryStarted(index);
+        m_slots[slot].worker->Convert(entry.source, entry.target);
+    }
+    if (m_inFlight > 0)
+        return;
+    m_running = false;
+    m_report.stopped = m_stopRequested;
+    emit Finished(m_report);
+}
+
+bool ConversionRun::CanStart(int entry) const
+{
+    if (m_inFlight == 0)
+        return true;
+    if (m_memoryInHand + m_estimates[entry] > m_memoryBudget)
+        return false;
+    // Two entries with one target never run together, so the first in the list wins.
+    const QByteArray &target = m_report.entries[entry].target;
+    return std::none_of(m_slots.cbegin(), m_slots.cend(), [&](const Slot &slot) {
+        return slot.entry >= 0 && m_report.entries[slot.entry].target == target;
+    });
+}
+
+int ConversionRun::IdleSlot() const
+{
+    for (std::size_t s = 0; s < m_slots.size(); ++s) {
+        if (m_slots[s].entry < 0)
+            return int(s);
+    }
+    return -1;
+}
+
+void ConversionRun::OnWorkerFinished(std::size_t slot, const wire::Response &response)
+{
+    const int index = m_slots[slot].entry;
+    EntryResult &entry = m_report.entries[index];
+    entry.status = response.status;
+    entry.detail = QString::fromStdString(response.detail);
+    m_slots[slot].entry = -1;
+    --m_inFlight;
+    m_memoryInHand -= m_estimates[index];
+    emit EntryFinished(index, entry);
+    HandOut();
 }

@@ -1,65 +1,71 @@
 #pragma once
 
-#include "runwindow.h"
-#include "wireformat.h"
+#include "runreport.h"
 
+#include <QByteArrayList>
 #include <QObject>
-#include <QString>
-#include <QVector>
 
-#include <algorithm>
 #include <memory>
+#include <vector>
 
-class FileList;
-class WorkerPool;
+class WorkerClient;
 
-// What became of one entry.
-struct EntryResult {
-    QString source;
-    QString target; // empty when no target could be formed
-    wire::Status status = wire::Status::Ok;
-    QString detail; // the decoder that served it, or a word on the failure
-};
-
-struct RunReport {
-    QVector<EntryResult> entries; // in list order
-    bool stopped = false;         // a stop request ended the run early
-    int FailedCount() const;
-};
-
-// One pass over the file list: every entry becomes a JPEG file beside its source, converted by
-// worker processes so that no file can harm the window. The pass blocks its caller but keeps
-// the event loop turning without user input, so the window paints and the list cannot change.
+// Converts a batch: every source becomes a JPEG file beside it, made by worker processes so
+// that no file can harm the caller. Entries are handed out in list order to as many workers as
+// are idle; entries that share a target never run together, and a new entry waits while the
+// images in hand would not leave room for its own. Everything it reports comes as signals from
+// the event loop, never from inside a call. The workers start with the first run and serve
+// every later one.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
-    // Its workers start at once, so that the first press finds them ready.
-    ConversionRun(RunWindow &window, const FileList &list, QObject *parent = nullptr);
+    explicit ConversionRun(QObject *parent = nullptr);
     ~ConversionRun() override;
 
-    // The convert button's click notification: runs a pass when it finds the button pressed.
-    void OnConvertClicked();
-    // The pass itself, with its closing message; returns what became of each entry.
-    RunReport Run();
-    bool IsRunning() const { return m_running; }
-    // Ends the pass after the entries in hand, with no closing message.
-    void RequestStop() { m_stopRequested = true; }
-
-    // How many workers convert at once; by default one per usable core.
+    // How many workers convert at once (by default one per usable core), the program they run,
+    // and the most any one entry may take (by default it grows with the file's size). Taken
+    // while no run is going on; the workers start afresh at the next start.
     void SetWorkerCount(int count);
     void SetWorkerProgram(const QString &program);
+    void SetTimeLimitMs(int limit);
+
+    // Starts the workers ahead of the first run, e.g. before a timed one.
+    void StartWorkers();
+    // Converts the sources (the file system's bytes); false while a run is going on.
+    bool Start(const QByteArrayList &sources);
+    // No further entry is handed out; the ones in hand finish, then Finished follows.
+    void Cancel();
+    bool IsRunning() const { return m_running; }
+
+signals:
+    void EntryStarted(int index);
+    void EntryFinished(int index, const EntryResult &result);
+    // Entries a stop kept from their turn are reported as not converted.
+    void Finished(const RunReport &report);
 
 private:
-    void Convert(RunReport &report);
-    void StartWorkers();
+    struct Slot {
+        std::unique_ptr<WorkerClient> worker;
+        int entry = -1; // -1 while idle
+    };
 
-    RunWindow &m_window;
-    const FileList &m_list;
+    void HandOut();
+    bool CanStart(int entry) const;
+    int IdleSlot() const;
+    void OnWorkerFinished(std::size_t slot, const wire::Response &response);
+
     QString m_workerProgram;
     int m_workerCount;
-    std::unique_ptr<WorkerPool> m_pool;
+    int m_timeLimitMs = 0;
+    std::vector<Slot> m_slots;
+    RunReport m_report;
+    std::vector<qint64> m_estimates;
+    qint64 m_memoryBudget = 0;
+    qint64 m_memoryInHand = 0;
+    int m_next = 0;
+    int m_inFlight = 0;
     bool m_running = false;
     bool m_stopRequested = false;
 };

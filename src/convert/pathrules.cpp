@@ -1,7 +1,5 @@
 #include "pathrules.h"
 
-#include <QFile>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,11 +45,6 @@ QByteArray ShortPathOf(const QByteArray &path)
 bool FileExists(const QByteArray &path)
 {
     return StatSucceeds(path);
-}
-
-bool FileExists(const QString &path)
-{
-    return FileExists(QFile::encodeName(path));
 }
 
 void DeleteFileQuietly(const QByteArray &path)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 // How a source path is taken apart to make its target, and the two file checks the window
 // needs. Paths are the file system's own bytes, so a name that is not UTF-8 survives; "/" is
@@ -18,5 +17,3 @@ QByteArray ShortPathOf(const QByteArray &path);
 
 bool FileExists(const QByteArray &path);
 void DeleteFileQuietly(const QByteArray &path);
-// For callers that still hold a path as text.
-bool FileExists(const QString &path);

@@ -21,7 +21,12 @@ enum class Status : std::uint8_t {
     AlreadyExists = 2, // the target is there already and was left alone
     Unwritable = 3,    // the JPEG file could not be written
     TooLarge = 4,      // the header promises more than we agree to decode
-    DecoderStopped = 5 // the worker crashed, ran out of memory or time (set by the client)
+    // From here on set by the app, never sent by a worker.
+    DecoderStopped = 5,   // the worker crashed on the file
+    TimedOut = 6,         // the file took longer than its time limit
+    ConverterStopped = 7, // the worker was killed from outside
+    ConverterMissing = 8, // the worker program is missing or cannot start
+    NotConverted = 9      // a stop came before the file's turn
 };
 
 // The longest any one file may take, on either side of the pipe: the app ends a worker past

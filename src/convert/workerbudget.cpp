@@ -38,9 +38,9 @@ qint64 MemoryBudgetBytes()
     return qint64(1) << 30; // no figure to go by: assume a modest machine
 }
 
-qint64 MemoryEstimateOf(const QString &path)
+qint64 MemoryEstimateOf(const QByteArray &path)
 {
-    const auto header = ReadPsdHeader(QFile::encodeName(path).toStdString());
+    const auto header = ReadPsdHeader(path.toStdString());
     if (!header)
         return 0;
     const auto decoded = DecodedSizeEstimate(*header);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 // How much of the machine a run may take: how many workers at once, and how much memory the
 // images they hold together may use.
@@ -10,4 +10,4 @@ int UsableCores();
 // Half of the memory the machine has available now.
 qint64 MemoryBudgetBytes();
 // What converting the file may take in memory, from its header; 0 when its header tells nothing.
-qint64 MemoryEstimateOf(const QString &path);
+qint64 MemoryEstimateOf(const QByteArray &path);

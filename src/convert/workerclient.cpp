@@ -2,10 +2,11 @@
 
 #include "tempname.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <csignal>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -13,10 +14,20 @@ namespace
 
 constexpr int BaseTimeLimitMs = 60'000;
 constexpr int TimeLimitMsPerMiB = 10'000;
+constexpr int StartWaitMs = 10'000;
+// What the system's loader exits with when the program or a library it needs cannot be run.
+constexpr int ExitCannotExecute = 126;
+constexpr int ExitNotFound = 127;
 
-wire::Response Stopped(const char *why)
+qint64 FileSize(const QByteArray &path)
 {
-    return wire::Response{wire::Status::DecoderStopped, why};
+    struct stat info = {};
+    return ::stat(path.constData(), &info) == 0 ? qint64(info.st_size) : 0;
+}
+
+bool IsStopSignal(int signal)
+{
+    return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP;
 }
 
 } // namespace
@@ -29,8 +40,11 @@ WorkerClient::WorkerClient(const QString &program, QObject *parent)
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &WorkerClient::OnReadyRead);
     connect(&m_process, &QProcess::finished, this, &WorkerClient::OnProcessEnded);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart && m_busy)
-            Finish(Stopped("the converter could not be started"));
+        if (error != QProcess::FailedToStart)
+            return;
+        m_scratch.reset();
+        if (m_busy)
+            Finish({wire::Status::ConverterMissing, m_process.errorString().toStdString()});
     });
     connect(&m_timer, &QTimer::timeout, this, &WorkerClient::OnTimeout);
 }
@@ -52,7 +66,7 @@ int WorkerClient::TimeLimitMs(qint64 sourceBytes)
     return int(std::min<qint64>(limit, qint64(wire::MaxSecondsPerEntry) * 1000));
 }
 
-void WorkerClient::Convert(const QString &source, const QString &target)
+void WorkerClient::Convert(const QByteArray &source, const QByteArray &target)
 {
     Q_ASSERT(!m_busy);
     const QScopedValueRollback<bool> converting(m_converting, true);
@@ -61,14 +75,12 @@ void WorkerClient::Convert(const QString &source, const QString &target)
     m_target = target;
     if (!EnsureStarted())
         return;
-    const wire::Request request{QFile::encodeName(source).toStdString(),
-                                QFile::encodeName(target).toStdString()};
-    const std::string bytes = wire::EncodeRequest(request);
+    const std::string bytes = wire::EncodeRequest({source.toStdString(), target.toStdString()});
     m_process.write(bytes.data(), qint64(bytes.size()));
     // Into the pipe now rather than on a later turn of the event loop: with small files the
     // worker would otherwise wait on us.
     m_process.waitForBytesWritten(0);
-    m_timer.start(TimeLimitMs(QFileInfo(source).size()));
+    m_timer.start(m_timeLimitMs > 0 ? m_timeLimitMs : TimeLimitMs(FileSize(source)));
 }
 
 void WorkerClient::Start()
@@ -76,16 +88,23 @@ void WorkerClient::Start()
     if (m_process.state() != QProcess::NotRunning)
         return;
     m_buffer.clear();
+    m_scratch = std::make_unique<QTemporaryDir>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (m_scratch->isValid()) {
+        environment.insert(QStringLiteral("MAGICK_TEMPORARY_PATH"), m_scratch->path());
+        environment.insert(QStringLiteral("TMPDIR"), m_scratch->path());
+    }
+    m_process.setProcessEnvironment(environment);
     m_process.start(m_program, {}, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 bool WorkerClient::EnsureStarted()
 {
     Start();
-    if (m_process.state() != QProcess::Running && !m_process.waitForStarted(10'000)) {
+    if (m_process.state() != QProcess::Running && !m_process.waitForStarted(StartWaitMs)) {
         // errorOccurred may already have finished the entry.
         if (m_busy)
-            Finish(Stopped("the converter could not be started"));
+            Finish({wire::Status::ConverterMissing, m_process.errorString().toStdString()});
         return false;
     }
     m_pid = m_process.processId();
@@ -107,18 +126,31 @@ void WorkerClient::OnReadyRead()
         Finish(*response);
 }
 
-void WorkerClient::OnProcessEnded()
+void WorkerClient::OnProcessEnded(int exitCode, QProcess::ExitStatus exitStatus)
 {
+    // Whatever its decoders left there goes with the process, however it ended.
+    m_scratch.reset();
     if (!m_busy)
         return;
     // It may have died halfway through a save: take its temporary file away with it.
-    if (!m_target.isEmpty() && m_pid > 0) {
-        // By its bytes: a name that is not UTF-8 would not survive a trip through QString.
-        const std::string temp =
-            TemporaryTargetFor(QFile::encodeName(m_target).toStdString(), m_pid);
-        ::unlink(temp.c_str());
+    if (!m_target.isEmpty() && m_pid > 0)
+        ::unlink(TemporaryTargetFor(m_target.toStdString(), m_pid).c_str());
+    Finish(WhyItEnded(exitCode, exitStatus));
+}
+
+wire::Response WorkerClient::WhyItEnded(int exitCode, QProcess::ExitStatus exitStatus) const
+{
+    if (m_timedOut)
+        return {wire::Status::TimedOut, {}};
+    // A process ended by a signal reports the signal as its exit code.
+    if (exitStatus == QProcess::CrashExit) {
+        const auto status =
+            IsStopSignal(exitCode) ? wire::Status::ConverterStopped : wire::Status::DecoderStopped;
+        return {status, strsignal(exitCode)};
     }
-    Finish(Stopped(m_timedOut ? "took too long" : "the converter stopped"));
+    if (exitCode == ExitCannotExecute || exitCode == ExitNotFound)
+        return {wire::Status::ConverterMissing, "exit code " + std::to_string(exitCode)};
+    return {wire::Status::DecoderStopped, "exit code " + std::to_string(exitCode)};
 }
 
 void WorkerClient::OnTimeout()

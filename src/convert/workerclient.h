@@ -4,11 +4,14 @@
 
 #include <QObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <memory>
 
 // One quillmere-worker process, converting one entry at a time. Whatever the worker does with a
 // file (crash, exit, run out of memory, hang) ends as a Finished signal for that entry; the next
-// entry gets a fresh process.
+// entry gets a fresh process. Each process has a temporary folder of its own, which goes with it.
 class WorkerClient : public QObject
 {
     Q_OBJECT
@@ -19,9 +22,12 @@ public:
 
     // Starts the process without waiting for it, so it is ready by the first entry.
     void Start();
-    // Finished follows exactly once, never from inside this call.
-    void Convert(const QString &source, const QString &target);
+    // Finished follows exactly once, never from inside this call. Paths are the file
+    // system's bytes.
+    void Convert(const QByteArray &source, const QByteArray &target);
     bool IsBusy() const { return m_busy; }
+    // Overrides TimeLimitMs for every entry when above 0.
+    void SetTimeLimitMs(int limit) { m_timeLimitMs = limit; }
 
     // How long an entry may take: generous, and growing with the file's size.
     static int TimeLimitMs(qint64 sourceBytes);
@@ -32,16 +38,20 @@ signals:
 private:
     bool EnsureStarted();
     void OnReadyRead();
-    void OnProcessEnded();
+    void OnProcessEnded(int exitCode, QProcess::ExitStatus exitStatus);
+    wire::Response WhyItEnded(int exitCode, QProcess::ExitStatus exitStatus) const;
     void OnTimeout();
     void Finish(wire::Response response);
 
     QString m_program;
     QProcess m_process;
+    // Where the worker's decoders keep their scratch files (ImageMagick's pixel cache).
+    std::unique_ptr<QTemporaryDir> m_scratch;
     QTimer m_timer;
     std::string m_buffer;
-    QString m_target;
+    QByteArray m_target;
     qint64 m_pid = 0;
+    int m_timeLimitMs = 0;
     bool m_busy = false;
     bool m_timedOut = false;
     bool m_converting = false;

@@ -1,0 +1,132 @@
+#include "batchconversion.h"
+
+#include "argumententries.h"
+#include "closingmessage.h"
+#include "commandline.h"
+#include "conversionrun.h"
+#include "progressline.h"
+#include "runreport.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
+
+namespace
+{
+
+volatile std::sig_atomic_t StopAsked = 0;
+
+void AskStop(int)
+{
+    StopAsked = 1;
+}
+
+// Often enough for a clock to look alive, rarely enough to cost nothing.
+constexpr int TickMs = 200;
+
+} // namespace
+
+BatchConversion::BatchConversion(const CommandLine &line, std::FILE *out)
+    : m_line(line), m_out(out), m_onTerminal(::isatty(::fileno(out)) == 1)
+{
+    m_ticker.setInterval(TickMs);
+    connect(&m_ticker, &QTimer::timeout, this, &BatchConversion::OnTick);
+}
+
+int BatchConversion::Run()
+{
+    m_clock.start();
+    m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension());
+    if (m_sources.isEmpty()) {
+        Write("0 files: nothing to convert.\n");
+        return 0;
+    }
+    ConversionRun run;
+    if (m_line.Jobs() > 0)
+        run.SetWorkerCount(m_line.Jobs());
+    connect(&run, &ConversionRun::EntryFinished, this,
+            [this](int, const EntryResult &result) { OnEntryFinished(result); });
+    QEventLoop loop;
+    RunReport report;
+    connect(&run, &ConversionRun::Finished, &loop, [&](const RunReport &finished) {
+        report = finished;
+        loop.quit();
+    });
+    connect(&m_ticker, &QTimer::timeout, &run, [&run] {
+        if (StopAsked && run.IsRunning())
+            run.Cancel();
+    });
+    std::signal(SIGINT, AskStop);
+    std::signal(SIGTERM, AskStop);
+    run.Start(m_sources);
+    DrawProgress();
+    m_ticker.start();
+    loop.exec();
+    m_ticker.stop();
+    ClearProgress();
+    Write(Summary(report).toUtf8() + '\n');
+    return report.FailedCount() == 0 ? 0 : 1;
+}
+
+void BatchConversion::OnEntryFinished(const EntryResult &result)
+{
+    ++m_finished;
+    if (result.status == wire::Status::Ok || result.status == wire::Status::NotConverted)
+        return;
+    ClearProgress();
+    // One line per file, whatever its name holds.
+    QByteArray source = result.source;
+    source.replace('\n', "\\n");
+    Write(source + ": " + FailureText(result).toUtf8() + '\n');
+    DrawProgress();
+}
+
+void BatchConversion::OnTick()
+{
+    DrawProgress();
+}
+
+void BatchConversion::DrawProgress()
+{
+    if (!m_onTerminal)
+        return;
+    const QString text =
+        ProgressLine::Text(m_finished, int(m_sources.size()), double(m_clock.nsecsElapsed()) / 1e9);
+    // Back to the line's start, the new text, and away with what the old one left over.
+    Write("\r" + text.toUtf8() + "\033[K");
+    m_progressShown = true;
+}
+
+void BatchConversion::ClearProgress()
+{
+    if (m_progressShown)
+        Write("\r\033[K");
+    m_progressShown = false;
+}
+
+void BatchConversion::Write(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+    std::fflush(m_out);
+}
+
+QString BatchConversion::Summary(const RunReport &report) const
+{
+    const int total = int(report.entries.size());
+    const int failed = report.FailedCount();
+    const int skipped = int(
+        std::count_if(report.entries.cbegin(), report.entries.cend(), [](const EntryResult &entry) {
+            return entry.status == wire::Status::NotConverted;
+        }));
+    const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
+    QString text = QStringLiteral("%1 files: %2 converted").arg(total).arg(total - failed);
+    if (failed > skipped)
+        text += QStringLiteral(", %1 failed").arg(failed - skipped);
+    if (skipped > 0)
+        text += QStringLiteral(", %1 not converted (stopped)").arg(skipped);
+    return text + QStringLiteral(" (%1 s, %2 files/s)")
+                      .arg(seconds, 0, 'f', 1)
+                      .arg(seconds > 0 ? total / seconds : 0.0, 0, 'f', 1);
+}
