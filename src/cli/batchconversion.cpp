@@ -121,7 +121,10 @@ QString BatchConversion::Summary(const RunReport &report) const
             return entry.status == wire::Status::NotConverted;
         }));
     const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
-    QString text = QStringLiteral("%1 files: %2 converted").arg(total).arg(total - failed);
+    QString text = QStringLiteral("%1 %2: %3 converted")
+                       .arg(total)
+                       .arg(total == 1 ? QLatin1String("file") : QLatin1String("files"))
+                       .arg(total - failed);
     if (failed > skipped)
         text += QStringLiteral(", %1 failed").arg(failed - skipped);
     if (skipped > 0)
