@@ -129,7 +129,7 @@ QString BatchConversion::Summary(const RunReport &report) const
         text += QStringLiteral(", %1 failed").arg(failed - skipped);
     if (skipped > 0)
         text += QStringLiteral(", %1 not converted (stopped)").arg(skipped);
-    return text + QStringLiteral(" (%1 s, %2 files/s)")
+    return text + QStringLiteral("; %1 s, %2 files/s")
                       .arg(seconds, 0, 'f', 1)
                       .arg(seconds > 0 ? total / seconds : 0.0, 0, 'f', 1);
 }
