@@ -4,7 +4,6 @@
 #include "fixtures.h"
 #include "folderintake.h"
 #include "folderintakehost.h"
-#include "gatherfiles.h"
 
 #include <QtTest>
 
@@ -44,8 +43,7 @@ class TestIntakes : public QObject
 private slots:
     void init();
     void cleanup();
-    void gatheringInLevelOrder();
-    void folderCommand();
+    void treeInLevelOrder();
     void extensionAnswers_data();
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
@@ -57,7 +55,6 @@ private slots:
 
 private:
     QByteArrayList Touch(const QByteArrayList &relatives);
-    QByteArrayList Gather(const QByteArray &relative, const QString &extension = "psd");
     QByteArrayList Scan(const QString &relative);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -91,14 +88,6 @@ QByteArrayList TestIntakes::Touch(const QByteArrayList &relatives)
     return paths;
 }
 
-QByteArrayList TestIntakes::Gather(const QByteArray &relative, const QString &extension)
-{
-    QByteArrayList paths;
-    GatherFiles(m_root + relative, extension, m_host,
-                [&](const QByteArrayList &taken) { paths << taken; });
-    return paths;
-}
-
 QByteArrayList TestIntakes::Scan(const QString &relative)
 {
     m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
@@ -106,21 +95,13 @@ QByteArrayList TestIntakes::Scan(const QString &relative)
     return m_list->Paths();
 }
 
-void TestIntakes::gatheringInLevelOrder()
+void TestIntakes::treeInLevelOrder()
 {
     // Two names that differ only in bytes that are not UTF-8 are two files, in byte order.
     const QByteArrayList files =
         Touch({"A/.h.psd", "A/a.psd", "A/caf\xe8.psd", "A/caf\xe9.psd", "A/B/b.psd", "A/C/c.psd",
                "A/dossier\xe9/caf\xe9.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
-    Touch({"A/~x.psd", "A/.hid/in.psd"});
-    QCOMPARE(Gather("A"), files);
-    // A hidden folder chosen is listed.
-    QCOMPARE(Gather("A/.hid/"), QByteArrayList{m_root + "A/.hid/in.psd"});
-}
-
-void TestIntakes::folderCommand()
-{
-    const QByteArrayList files = Touch({"A/a.psd", "A/B/b.psd"});
+    const QByteArrayList inHidden = Touch({"A/~x.psd", "A/.hid/in.psd"}).mid(1);
     // A prompt cancelled, or an empty answer, changes nothing.
     m_host.answer = "";
     QVERIFY(Scan("A").isEmpty());
@@ -128,9 +109,9 @@ void TestIntakes::folderCommand()
     QVERIFY(Scan("").isEmpty());
     QVERIFY(m_host.busy.isEmpty());
     QCOMPARE(Scan("A"), files);
-    // A second scan appends everything again.
-    QCOMPARE(Scan("A/"), files + files);
-    QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
+    // A hidden folder chosen, with its slash, is listed; a second scan appends everything again.
+    QCOMPARE(Scan("A/.hid/"), files + inHidden);
+    QCOMPARE(Scan("A"), files + inHidden + files);
 }
 
 void TestIntakes::extensionAnswers_data()
@@ -150,7 +131,8 @@ void TestIntakes::extensionAnswers()
     QFETCH(QString, answer);
     QFETCH(QByteArrayList, matches);
     Touch(AllFiles + QByteArrayList{"A/sub.psd/"});
-    QCOMPARE(Gather("A", answer), Touch(matches));
+    m_host.answer = answer;
+    QCOMPARE(Scan("A"), Touch(matches));
 }
 
 void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
@@ -172,7 +154,7 @@ void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
         if (m_host.yields == 5)
             QDir(m_dir->filePath("A/gone")).removeRecursively();
     };
-    QCOMPARE(Gather("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
+    QCOMPARE(Scan("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
 }
 
 void TestIntakes::oneFolderIsOneInsertionInListingOrder()

@@ -12,8 +12,6 @@ private slots:
     void takingPathsApart_data();
     void takingPathsApart();
     void fileChecks();
-    void targets_data();
-    void targets();
 };
 
 void TestPathRules::takingPathsApart_data()
@@ -44,7 +42,7 @@ void TestPathRules::fileChecks()
     QTemporaryDir dir;
     const QByteArray file = QFile::encodeName(dir.path()) + "/dossier\xe9/HERE.PSD";
     QVERIFY(MakeByBytes(file, "x"));
-    // Cut at the NUL, the last would name the file; the text form of the folder names none.
+    // Cut at the NUL, the third would name the file; the path through text names none.
     const QByteArray asText = QFile::encodeName(QFile::decodeName(file));
     for (const QByteArray &missing :
          {file + ".not", FolderOfPath(file) + "gone/HERE.PSD", file + '\0', asText}) {
@@ -57,33 +55,10 @@ void TestPathRules::fileChecks()
         DeleteFileQuietly(path);
     }
     QVERIFY(!FileExists(file) && FileExists(FolderOfPath(file)));
+    // The target keeps the bytes; with its folder gone, or none, it has no place at all.
+    QCOMPARE(TargetPathOf(FolderOfPath(file) + "caf\xe9.psd"), FolderOfPath(file) + "caf\xe9.jpg");
+    QVERIFY(TargetPathOf(asText).isEmpty() && TargetPathOf("caf\xe9.psd").isEmpty());
     RemoveBelow(QFile::encodeName(dir.path()));
-}
-
-void TestPathRules::targets_data()
-{
-    // A source below the test's folder, and its target there; "" for none.
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QByteArray>("target");
-    QTest::newRow("plain") << QByteArray("a/cover.PSD") << QByteArray("a/cover.jpg");
-    QTest::newRow("Latin-1 name and folder")
-        << QByteArray("dossier\xe9/caf\xe9.psd") << QByteArray("dossier\xe9/caf\xe9.jpg");
-    QTest::newRow("only the last dot")
-        << QByteArray("a/logo.final.psd") << QByteArray("a/logo.final.jpg");
-    QTest::newRow("folder gone") << QByteArray("gone/x.psd") << QByteArray();
-}
-
-void TestPathRules::targets()
-{
-    QFETCH(QByteArray, source);
-    QFETCH(QByteArray, target);
-    QTemporaryDir dir;
-    const QByteArray root = QFile::encodeName(dir.path()) + '/';
-    QVERIFY(MakeByBytes(root + "a/") && MakeByBytes(root + "dossier\xe9/"));
-    QCOMPARE(TargetPathOf(root + source), target.isEmpty() ? target : root + target);
-    // Relative to the current folder, nothing is ever written.
-    QVERIFY(TargetPathOf(NameOfPath(source)).isEmpty());
-    RemoveBelow(root);
 }
 
 QTEST_GUILESS_MAIN(TestPathRules)
