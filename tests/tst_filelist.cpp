@@ -8,8 +8,6 @@ class TestFileList : public QObject
 
 private slots:
     void bytesStayAsGiven();
-    void rowOperations_data();
-    void rowOperations();
 };
 
 void TestFileList::bytesStayAsGiven()
@@ -29,42 +27,11 @@ void TestFileList::bytesStayAsGiven()
     QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(),
              QString::fromUtf8("/caf\ufffd.psd"));
     QCOMPARE(list.data(list.index(5), Qt::DisplayRole).toString(), QString::fromUtf8("/ü.psd"));
-}
-
-void TestFileList::rowOperations_data()
-{
-    // "m1>3" moves one row from 1 to before 3; "r1x2" removes two rows from 1.
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<bool>("done");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("down") << "m1x1>3" << true << "acbd";
-    QTest::newRow("up") << "m3x1>0" << true << "dabc";
-    QTest::newRow("two to the end") << "m0x2>4" << true << "cdab";
-    QTest::newRow("onto itself") << "m1x1>2" << false << "abcd";
-    QTest::newRow("past the end") << "m1x1>5" << false << "abcd";
-    QTest::newRow("remove two") << "r1x2" << true << "ad";
-    QTest::newRow("remove past the end") << "r3x2" << false << "abcd";
-    QTest::newRow("remove before the start") << "r-1x1" << false << "abcd";
-}
-
-void TestFileList::rowOperations()
-{
-    QFETCH(QString, operation);
-    QFETCH(bool, done);
-    QFETCH(QString, after);
-    FileList list;
-    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.AppendPaths(QByteArrayList{"a", "b", "c", "d"});
-    const QPersistentModelIndex b = list.index(1);
-    const QStringList numbers = operation.mid(1).split(QRegularExpression("[x>]"));
-    const int row = numbers[0].toInt(), count = numbers[1].toInt();
-    const bool result = operation[0] == 'm' ? list.moveRows(QModelIndex(), row, count,
-                                                            QModelIndex(), numbers[2].toInt())
-                                            : list.removeRows(row, count);
-    QCOMPARE(result, done);
-    QCOMPARE(list.Paths().join(), after.toLatin1());
-    // A reference follows its entry and dies with it.
-    QCOMPARE(b.isValid() ? list.PathAt(b.row()) : QByteArray(), after.contains('b') ? "b" : "");
+    // The view's drag and double-click use the model's own row operations; moves and removals
+    // that name rows outside the list are refused.
+    QVERIFY(list.moveRow(QModelIndex(), 5, QModelIndex(), 0) && list.removeRows(1, 2));
+    QVERIFY(!list.moveRow(QModelIndex(), 0, QModelIndex(), 7) && !list.removeRows(3, 2));
+    QCOMPARE(list.Paths(), (QByteArrayList{"/\xc3\xbc.psd", "", "/a.psd", "/a.psd"}));
 }
 
 QTEST_GUILESS_MAIN(TestFileList)

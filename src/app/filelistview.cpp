@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 FileListView::FileListView(FileList &list, const QString &programFolder, QWidget *parent)
     : QTreeView(parent), m_list(list), m_dropIntake(list),
       m_dragPointerPath(programFolder + QStringLiteral("/drag.ico"))

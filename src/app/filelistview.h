@@ -21,8 +21,6 @@ public:
     // The drag pointer is read from "drag.ico" in programFolder.
     FileListView(FileList &list, const QString &programFolder, QWidget *parent = nullptr);
 
-    bool AcceptsFileDrops() const { return m_dropIntake.IsOn(); }
-
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

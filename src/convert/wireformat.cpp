@@ -81,7 +81,8 @@ std::optional<Response> TakeResponse(std::string &buffer, bool &malformed)
     if (buffer.empty())
         return std::nullopt;
     const auto status = static_cast<std::uint8_t>(buffer[0]);
-    if (status > static_cast<std::uint8_t>(Status::DecoderStopped)) {
+    // A worker cannot speak for the app: the statuses only the app sets are malformed here.
+    if (status >= static_cast<std::uint8_t>(Status::DecoderStopped)) {
         malformed = true;
         return std::nullopt;
     }

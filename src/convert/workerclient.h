@@ -25,7 +25,6 @@ public:
     // Finished follows exactly once, never from inside this call. Paths are the file
     // system's bytes.
     void Convert(const QByteArray &source, const QByteArray &target);
-    bool IsBusy() const { return m_busy; }
     // Overrides TimeLimitMs for every entry when above 0.
     void SetTimeLimitMs(int limit) { m_timeLimitMs = limit; }
 
