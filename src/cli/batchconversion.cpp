@@ -11,22 +11,50 @@
 
 #include <algorithm>
 #include <csignal>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace
 {
 
-volatile std::sig_atomic_t StopAsked = 0;
+volatile std::sig_atomic_t TerminateAsked = 0;
 
-void AskStop(int)
+void AskTerminate(int)
 {
-    StopAsked = 1;
+    TerminateAsked = 1;
+}
+
+sigset_t Interrupt()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+// Ctrl-C once: taken, and the next one ends the program at once.
+bool TakeInterrupt()
+{
+    const sigset_t interrupt = Interrupt();
+    sigset_t pending;
+    if (sigpending(&pending) != 0 || sigismember(&pending, SIGINT) != 1)
+        return false;
+    int taken = 0;
+    sigwait(&interrupt, &taken);
+    pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
+    return true;
 }
 
 // Often enough for a clock to look alive, rarely enough to cost nothing.
 constexpr int TickMs = 200;
 
 } // namespace
+
+void BatchConversion::HoldInterrupts()
+{
+    const sigset_t interrupt = Interrupt();
+    pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+}
 
 BatchConversion::BatchConversion(const CommandLine &line, std::FILE *out)
     : m_line(line), m_out(out), m_onTerminal(::isatty(::fileno(out)) == 1)
@@ -55,11 +83,10 @@ int BatchConversion::Run()
         loop.quit();
     });
     connect(&m_ticker, &QTimer::timeout, &run, [&run] {
-        if (StopAsked && run.IsRunning())
+        if ((TakeInterrupt() || TerminateAsked) && run.IsRunning())
             run.Cancel();
     });
-    std::signal(SIGINT, AskStop);
-    std::signal(SIGTERM, AskStop);
+    std::signal(SIGTERM, AskTerminate);
     run.Start(m_sources);
     DrawProgress();
     m_ticker.start();

@@ -9,6 +9,7 @@
 
 int main(int argc, char **argv)
 {
+    BatchConversion::HoldInterrupts();
     QCoreApplication app(argc, argv);
     const CommandLine line(ArgumentBytes(argc, argv));
     switch (line.Requested()) {
