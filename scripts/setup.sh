@@ -11,6 +11,7 @@ packages=(
     liblcms2-dev libgs-common            # colour management; CMYK and RGB profiles for tests
     fonts-liberation                     # metric-compatible stand-in for Arial
     xvfb xauth openbox xdotool x11-utils # a real X desktop for screenshots
+    desktop-file-utils                   # checks the menu entry
 )
 
 missing=()

@@ -10,6 +10,10 @@
 
 #include <cmath>
 #include <limits>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QByteArray SmallPsd(int width, int height)
 {
@@ -64,4 +68,29 @@ QByteArray SystemProfile(const QString &name)
             return file.readAll();
     }
     return {};
+}
+
+bool MakeByBytes(const QByteArray &path, const QByteArray &contents)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    if (path.endsWith('/'))
+        return true;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, contents.constData(), contents.size()) == contents.size();
+    return ::close(fd) == 0 && written;
+}
+
+void RemoveBelow(const QByteArray &root)
+{
+    ::nftw(
+        root.constData(),
+        [](const char *path, const struct stat *, int, FTW *at) {
+            return at->level > 0 ? ::remove(path) : 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }

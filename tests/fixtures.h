@@ -20,3 +20,9 @@ double PsnrDb(const QImage &a, const QImage &b);
 // The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
 // "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
 QByteArray SystemProfile(const QString &name);
+
+// Names as raw bytes, which need not be UTF-8 (QFile would name another file):
+// makes a file holding contents, or a folder when the path ends in "/", with its parents.
+bool MakeByBytes(const QByteArray &path, const QByteArray &contents = QByteArray());
+// Removes everything below root whatever its names, which QTemporaryDir cannot.
+void RemoveBelow(const QByteArray &root);

@@ -19,7 +19,7 @@ void TestFileList::bytesStayAsGiven()
     const QByteArrayList paths{"/caf\xe9.psd", "/caf\xe8.psd", "", "/a.psd", "/a.psd"};
     list.AppendPaths(paths);
     list.AppendPaths(QByteArrayList());
-    list.AppendPaths(QStringList{QString::fromUtf8("/ü.psd")});
+    list.AppendPaths({QByteArray("/ü.psd")});
     QCOMPARE(inserted.count(), 2);
     QCOMPARE(list.Paths(), paths + QByteArrayList{"/\xc3\xbc.psd"});
     QCOMPARE(list.PathAt(1), QByteArray("/caf\xe8.psd"));

@@ -1,25 +1,18 @@
+#include "argumententries.h"
 #include "dropintake.h"
 #include "filelist.h"
+#include "fixtures.h"
 #include "folderintake.h"
 #include "folderintakehost.h"
 
 #include <QtTest>
 
-#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-
-QStringList Listed(const FileList &list)
-{
-    QStringList paths;
-    for (const QByteArray &path : list.Paths())
-        paths << QFile::decodeName(path);
-    return paths;
-}
 
 // A person who answers at once, and a record of what the scan did to the window.
 struct RecordingHost : FolderIntakeHost {
@@ -37,8 +30,9 @@ struct RecordingHost : FolderIntakeHost {
 };
 
 // Every file of the extension test, in listing order.
-const QStringList AllFiles{"A/.bashrc", "A/a..psd", "A/a.psd.psd", "A/file.psd.bak", "A/noext",
-                           "A/x.ps",    "A/X.PSD",  "A/x.psd",     "A/x.psdx",       "A/x.ÄRGER"};
+const QByteArrayList AllFiles{"A/.bashrc",      "A/a..psd", "A/a.psd.psd", "A/caf\xe9.PSD",
+                              "A/file.psd.bak", "A/noext",  "A/x.ps",      "A/X.PSD",
+                              "A/x.psd",        "A/x.psdx", "A/x.ÄRGER"};
 
 } // namespace
 
@@ -48,20 +42,23 @@ class TestIntakes : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void treeInLevelOrder();
     void extensionAnswers_data();
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
     void oneFolderIsOneInsertionInListingOrder();
     void commandsAndCloseDuringAYield();
+    void argumentsInOrder();
     void dropAppendsLocalPathsInOrder_data();
     void dropAppendsLocalPathsInOrder();
 
 private:
-    QStringList Touch(const QStringList &relatives);
-    QStringList Scan(const QString &relative);
+    QByteArrayList Touch(const QByteArrayList &relatives);
+    QByteArrayList Scan(const QString &relative);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_root;
     RecordingHost m_host;
     std::unique_ptr<FileList> m_list;
 };
@@ -69,35 +66,42 @@ private:
 void TestIntakes::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    m_root = QFile::encodeName(m_dir->path()) + '/';
     m_host = RecordingHost();
     m_list = std::make_unique<FileList>();
 }
 
-// Makes empty files, or folders where the name ends in "/"; their full paths.
-QStringList TestIntakes::Touch(const QStringList &relatives)
+void TestIntakes::cleanup()
 {
-    QStringList paths;
-    for (const QString &relative : relatives) {
-        paths << m_dir->filePath(relative);
-        QDir().mkpath(QFileInfo(paths.last()).path());
-        if (!relative.endsWith('/'))
-            QFile(paths.last()).open(QIODevice::WriteOnly);
+    RemoveBelow(m_root);
+}
+
+// Makes empty files, or folders where the name ends in "/", named by their bytes; their paths.
+QByteArrayList TestIntakes::Touch(const QByteArrayList &relatives)
+{
+    QByteArrayList paths;
+    for (const QByteArray &relative : relatives) {
+        paths << m_root + relative;
+        if (!MakeByBytes(paths.last()))
+            qFatal("cannot make %s", paths.last().constData());
     }
     return paths;
 }
 
-QStringList TestIntakes::Scan(const QString &relative)
+QByteArrayList TestIntakes::Scan(const QString &relative)
 {
     m_host.folder = relative.isEmpty() ? QString() : m_dir->filePath(relative);
     FolderIntake(*m_list, m_host).Run();
-    return Listed(*m_list);
+    return m_list->Paths();
 }
 
 void TestIntakes::treeInLevelOrder()
 {
-    const QStringList files =
-        Touch({"A/.h.psd", "A/a.psd", "A/B/b.psd", "A/C/c.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
-    const QStringList inHidden = Touch({"A/~x.psd", "A/.hid/in.psd"}).mid(1);
+    // Two names that differ only in bytes that are not UTF-8 are two files, in byte order.
+    const QByteArrayList files =
+        Touch({"A/.h.psd", "A/a.psd", "A/caf\xe8.psd", "A/caf\xe9.psd", "A/B/b.psd", "A/C/c.psd",
+               "A/dossier\xe9/caf\xe9.psd", "A/~old/y.psd", "A/B/B1/b1.psd"});
+    const QByteArrayList inHidden = Touch({"A/~x.psd", "A/.hid/in.psd"}).mid(1);
     // A prompt cancelled, or an empty answer, changes nothing.
     m_host.answer = "";
     QVERIFY(Scan("A").isEmpty());
@@ -113,77 +117,79 @@ void TestIntakes::treeInLevelOrder()
 void TestIntakes::extensionAnswers_data()
 {
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<QStringList>("matches");
-    const QStringList psd{"A/a..psd", "A/a.psd.psd", "A/X.PSD", "A/x.psd"};
+    QTest::addColumn<QByteArrayList>("matches");
+    const QByteArrayList psd{"A/a..psd", "A/a.psd.psd", "A/caf\xe9.PSD", "A/X.PSD", "A/x.psd"};
     QTest::newRow("either case") << "psd" << psd;
     QTest::newRow("one character") << "PS?" << psd;
-    QTest::newRow("leading dot kept") << ".psd" << QStringList{"A/a..psd"};
-    QTest::newRow("non-ASCII case") << "ärger" << QStringList{"A/x.ÄRGER"};
+    QTest::newRow("leading dot kept") << ".psd" << QByteArrayList{"A/a..psd"};
+    QTest::newRow("non-ASCII case") << "ärger" << QByteArrayList{"A/x.ÄRGER"};
     QTest::newRow("default, every file") << "*" << AllFiles;
 }
 
 void TestIntakes::extensionAnswers()
 {
     QFETCH(QString, answer);
-    QFETCH(QStringList, matches);
-    Touch(AllFiles + QStringList{"A/sub.psd/"});
+    QFETCH(QByteArrayList, matches);
+    Touch(AllFiles + QByteArrayList{"A/sub.psd/"});
     m_host.answer = answer;
     QCOMPARE(Scan("A"), Touch(matches));
 }
 
 void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
 {
-    const QStringList made = Touch({"A/B/b.psd", "A/C/c.psd", "A/gone/g.psd"});
+    const QByteArrayList made =
+        Touch({"A/B/b.psd", "A/C/c.psd", "A/C/\xff\xfe.psd", "A/gone/g.psd"});
     // Target, link: two lead back into the tree, one to a file, one nowhere.
-    const QStringList links{"A",         "A/B/up",    "A/B",       "A/C/toB",
-                            "A/C/c.psd", "A/C/l.psd", "A/nowhere", "A/C/dangling.psd"};
+    const QByteArrayList links{"A",         "A/B/up",    "A/B",       "A/C/toB",
+                               "A/C/c.psd", "A/C/l.psd", "A/nowhere", "A/C/dangling.psd"};
     for (qsizetype i = 0; i < links.size(); i += 2)
-        QVERIFY(QFile::link(m_dir->filePath(links[i]), m_dir->filePath(links[i + 1])));
+        QVERIFY(::symlink((m_root + links[i]).constData(), (m_root + links[i + 1]).constData()) ==
+                0);
     // Opening a pipe would stall the scan.
-    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("A/C/pipe.psd")).constData(), 0600) == 0);
-    const QByteArray unnameable = QFile::encodeName(m_dir->filePath("A/C/")) + "\xff\xfe.psd";
-    QVERIFY(::close(::open(unnameable.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+    QVERIFY(::mkfifo((m_root + "A/C/pipe.psd").constData(), 0600) == 0);
     if (::geteuid() != 0) // root reads folders whatever their mode
-        QVERIFY(::chmod(QFile::encodeName(Touch({"A/C/locked/"})[0]).constData(), 0) == 0);
+        QVERIFY(::chmod(Touch({"A/C/locked/"})[0].constData(), 0) == 0);
     // At the 5th yield A is listed and "gone" queued; it vanishes before it is listed.
     m_host.onYield = [&] {
         if (m_host.yields == 5)
             QDir(m_dir->filePath("A/gone")).removeRecursively();
     };
-    const QStringList appended = Scan("A");
-    ::unlink(unnameable.constData()); // the temporary folder's clean-up cannot name it
-    QCOMPARE(appended, made.mid(0, 2) << m_dir->filePath("A/C/l.psd"));
+    QCOMPARE(Scan("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
 }
 
 void TestIntakes::oneFolderIsOneInsertionInListingOrder()
 {
-    QStringList names;
+    QByteArrayList names;
     for (int i = 249; i >= 0; --i)
-        names << QStringLiteral("A/%1%2.psd").arg(i % 2 ? "n" : "N").arg(i, 3, 10, QChar('0'));
-    const QStringList madeLastFirst = Touch(names);
+        names << QStringLiteral("A/%1%2.psd")
+                     .arg(i % 2 ? "n" : "N")
+                     .arg(i, 3, 10, QChar('0'))
+                     .toUtf8();
+    const QByteArrayList madeLastFirst = Touch(names);
     QSignalSpy inserted(m_list.get(), &QAbstractItemModel::rowsInserted);
-    QCOMPARE(Scan("A"), QStringList(madeLastFirst.rbegin(), madeLastFirst.rend()));
+    QCOMPARE(Scan("A"), QByteArrayList(madeLastFirst.rbegin(), madeLastFirst.rend()));
     QCOMPARE(inserted.count(), 1);
 }
 
 void TestIntakes::commandsAndCloseDuringAYield()
 {
-    const QStringList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
-    m_list->AppendPaths(QStringList{"/removed.psd", "/stays.psd"});
+    const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
+    m_list->AppendPaths(QByteArrayList{"/removed.psd", "/stays.psd"});
     FolderIntake intake(*m_list, m_host);
     // At the first yield: a removal, a drop and a second scan.
     m_host.onYield = [&] {
         if (m_host.yields != 1)
             return;
         m_list->removeRow(0);
-        m_list->AppendPaths(QStringList{"/dropped.psd"});
+        m_list->AppendPaths({QByteArray("/dropped.psd")});
         m_host.folder = m_dir->filePath("Other");
         intake.Run();
     };
     m_host.folder = m_dir->filePath("A");
     intake.Run();
-    const QStringList after = QStringList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
-    QCOMPARE(Listed(*m_list), after);
+    const QByteArrayList after =
+        QByteArrayList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
+    QCOMPARE(m_list->Paths(), after);
     // The nested scan's end leaves the pointer busy for the outer one.
     QCOMPARE(m_host.busy, (QList<bool>{true, false}));
     // Closing the window at a yield ends the scan there.
@@ -191,47 +197,68 @@ void TestIntakes::commandsAndCloseDuringAYield()
     m_host.onYield = [&] { m_host.stop = m_host.yields == before + 2; };
     intake.Run();
     QCOMPARE(m_host.yields, before + 2);
-    QCOMPARE(Listed(*m_list), after);
+    QCOMPARE(m_list->Paths(), after);
     QCOMPARE(m_host.busy, (QList<bool>{true, false, true, false}));
+}
+
+void TestIntakes::argumentsInOrder()
+{
+    const QByteArrayList made = Touch({"caf\xe9.psd", "dossier\xe9/b.psd", "dossier\xe9/sub/c.PSD",
+                                       "dossier\xe9/x.jpg", "dossier\xe9/~t.psd"});
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    // A folder is gathered; a file, there or not, is taken as given, beside where it is named.
+    const QByteArrayList entries =
+        EntriesOfArguments({"dossier\xe9", "caf\xe9.psd", "", m_root + "gone.psd", "./caf\xe9.psd"},
+                           QStringLiteral("psd"));
+    QDir::setCurrent(before);
+    QCOMPARE(entries, (QByteArrayList{made[1], made[2], made[0], m_root + "gone.psd",
+                                      m_root + "./caf\xe9.psd"}));
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder_data()
 {
-    // Paths stand for local file URLs.
+    // URLs as text/uri-list carries them, and the paths appended.
     QTest::addColumn<QStringList>("dropped");
-    QTest::addColumn<QStringList>("appended");
-    const QStringList files{"/p/c.psd", "/p/a.psd", "/p/b.jpg", "/p/", "/listed.psd"};
-    QTest::newRow("files and a folder, in order") << files << files;
-    QTest::newRow("remote ones left out")
-        << QStringList{"https://example.org/x.psd", "/p/my file #1.psd", "file://localhost/p/ü.psd",
-                       "file://elsewhere/p/b.psd"}
-        << QStringList{"/p/my file #1.psd", "/p/ü.psd"};
-    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QStringList();
-    QTest::newRow("text and an image only") << QStringList() << QStringList();
+    QTest::addColumn<QByteArrayList>("appended");
+    QTest::newRow("files and a folder, in order")
+        << QStringList{"file:///p/c.psd", "file:///p/a.psd", "file:///p/b.jpg", "file:///p/",
+                       "file:///listed.psd"}
+        << QByteArrayList{"/p/c.psd", "/p/a.psd", "/p/b.jpg", "/p/", "/listed.psd"};
+    // Two names that differ only in bytes that are not UTF-8 stay two entries.
+    QTest::newRow("Latin-1 bytes")
+        << QStringList{"file:///dossier%E9/caf%E9.psd", "file:///dossier%E9/caf%E8.psd"}
+        << QByteArrayList{"/dossier\xe9/caf\xe9.psd", "/dossier\xe9/caf\xe8.psd"};
+    QTest::newRow("remote ones left out") << QStringList{"https://example.org/x.psd",
+                                                         "file:///p/my%20file%20%231.psd",
+                                                         "file://localhost/p/%C3%BC.psd",
+                                                         "file://elsewhere/p/b.psd",
+                                                         "file:relative.psd",
+                                                         "file:///p/nul%00.psd"}
+                                          << QByteArrayList{"/p/my file #1.psd", "/p/ü.psd"};
+    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QByteArrayList();
+    QTest::newRow("text and an image only") << QStringList() << QByteArrayList();
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder()
 {
     QFETCH(QStringList, dropped);
-    QFETCH(QStringList, appended);
-    m_list->AppendPaths(QStringList{"/listed.psd"});
+    QFETCH(QByteArrayList, appended);
+    m_list->AppendPaths({QByteArray("/listed.psd")});
     DropIntake intake(*m_list);
     QMimeData data;
     // Text and an image ride along with every drop: only local file URLs count.
     data.setText("/p/t.psd");
     data.setData("image/png", "\x89PNG");
-    QList<QUrl> urls;
-    for (const QString &url : dropped)
-        urls << (url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
-    if (!urls.isEmpty())
-        data.setUrls(urls);
+    if (!dropped.isEmpty())
+        data.setData("text/uri-list", dropped.join("\r\n").toLatin1() + "\r\n");
     QCOMPARE(intake.Accepts(&data), !appended.isEmpty());
     QCOMPARE(intake.Drop(&data), !appended.isEmpty());
     QVERIFY(!intake.Accepts(nullptr) && !intake.Drop(nullptr));
     // The first click on an entry turns drops off for good.
     intake.TurnOff();
     QVERIFY(!intake.Accepts(&data) && !intake.Drop(&data));
-    QCOMPARE(Listed(*m_list), QStringList{"/listed.psd"} + appended);
+    QCOMPARE(m_list->Paths(), QByteArrayList{"/listed.psd"} + appended);
 }
 
 QTEST_GUILESS_MAIN(TestIntakes)

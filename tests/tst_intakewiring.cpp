@@ -28,7 +28,7 @@ void TestIntakeWiring::commandsWhileAScanYields()
         QVERIFY(QDir().mkpath(QFileInfo(file).path()) && QFile(file).open(QIODevice::WriteOnly));
     }
     RecordedWindow window;
-    window.form->list().AppendPaths(QStringList{tree[0]});
+    window.form->list().AppendPaths({QFile::encodeName(tree[0])});
     window.typedText = "psd";
     window.chosenFolder = root.path();
     // Arrives at the walk's first yield, as a person's command would.

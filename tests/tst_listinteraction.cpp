@@ -11,7 +11,10 @@ namespace
 struct ListOnScreen : RecordedWindow {
     explicit ListOnScreen(const QString &letters)
     {
-        list.AppendPaths(letters.split("", Qt::SkipEmptyParts));
+        QByteArrayList paths;
+        for (const QString &letter : letters.split("", Qt::SkipEmptyParts))
+            paths << letter.toUtf8();
+        list.AppendPaths(paths);
         QCoreApplication::processEvents(); // lays the view out
     }
     // An entry's middle by its position; 0 is the space below the entries.

@@ -114,7 +114,7 @@ void TestMainWindow::buttons()
     QTemporaryDir dir;
     RecordedWindow window;
     if (!listed.isEmpty())
-        window.form->list().AppendPaths(QStringList{WriteFile(dir, listed, SmallPsd())});
+        window.form->list().AppendPaths({QFile::encodeName(WriteFile(dir, listed, SmallPsd()))});
     window.chosenFiles = {"/a/c.psd", "/a/d.psd"};
     QTest::mouseClick(window.Control(QString(QTest::currentDataTag()).trimmed()), Qt::LeftButton);
     QTRY_COMPARE(window.shown.size(), 1);
@@ -148,7 +148,7 @@ void TestMainWindow::runRefusesInput()
     RecordedWindow window;
     window.form->run().SetWorkerProgram(SlowWorker(dir));
     FileList &list = window.form->list();
-    list.AppendPaths(QStringList{WriteFile(dir, "a.psd", SmallPsd()), "/b.psd"});
+    list.AppendPaths({QFile::encodeName(WriteFile(dir, "a.psd", SmallPsd())), "/b.psd"});
     auto *view = window.Control<QTreeView>("list");
     QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
     QVERIFY(window.form->run().IsRunning());
@@ -188,7 +188,7 @@ void TestMainWindow::closeDuringRunEndsAfterFilesInHand()
     const int count = 8;
     for (int i = 0; i < count; ++i)
         window.form->list().AppendPaths(
-            QStringList{WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64))});
+            {QFile::encodeName(WriteFile(dir, QString("%1.psd").arg(i), SmallPsd(64, 64)))});
     // The window manager's close button, while the second file is in hand.
     connect(&window.form->run(), &ConversionRun::EntryStarted, window.form.get(), [&](int index) {
         if (index == 1)

@@ -1,5 +1,6 @@
 #include "fixtures.h"
 #include "pathrules.h"
+#include "targetpath.h"
 
 #include <QtTest>
 
@@ -16,19 +17,21 @@ private slots:
 void TestPathRules::takingPathsApart_data()
 {
     // The path, its folder, its name and the name's base.
-    QTest::addColumn<QStringList>("parts");
-    QTest::newRow("many dots") << QStringList{"/a.b/a.b.c.psd", "/a.b/", "a.b.c.psd", "a.b.c"};
-    QTest::newRow("share folder") << QStringList{"//srv/share/", "//srv/share/", "", ""};
-    QTest::newRow("empty") << QStringList{"", "", "", ""};
+    QTest::addColumn<QByteArrayList>("parts");
+    QTest::newRow("many dots") << QByteArrayList{"/a.b/a.b.c.psd", "/a.b/", "a.b.c.psd", "a.b.c"};
+    QTest::newRow("share folder") << QByteArrayList{"//srv/share/", "//srv/share/", "", ""};
+    QTest::newRow("empty") << QByteArrayList{"", "", "", ""};
     QTest::newRow("backslashes, dot last")
-        << QStringList{"C:\\a\\pic.", "", "C:\\a\\pic.", "C:\\a\\pic"};
-    QTest::newRow("dot first") << QStringList{".psd", "", ".psd", ""};
-    QTest::newRow("no dot") << QStringList{"/a.b/cover", "/a.b/", "cover", "cover"};
+        << QByteArrayList{"C:\\a\\pic.", "", "C:\\a\\pic.", "C:\\a\\pic"};
+    QTest::newRow("dot first") << QByteArrayList{".psd", "", ".psd", ""};
+    QTest::newRow("no dot") << QByteArrayList{"/a.b/cover", "/a.b/", "cover", "cover"};
+    QTest::newRow("Latin-1 bytes")
+        << QByteArrayList{"/dossier\xe9/caf\xe9.psd", "/dossier\xe9/", "caf\xe9.psd", "caf\xe9"};
 }
 
 void TestPathRules::takingPathsApart()
 {
-    QFETCH(QStringList, parts);
+    QFETCH(QByteArrayList, parts);
     QCOMPARE(FolderOfPath(parts[0]), parts[1]);
     QCOMPARE(NameOfPath(parts[0]), parts[2]);
     QCOMPARE(StripExtension(parts[2]), parts[3]);
@@ -37,18 +40,25 @@ void TestPathRules::takingPathsApart()
 void TestPathRules::fileChecks()
 {
     QTemporaryDir dir;
-    const QString file = WriteFile(dir, QStringLiteral("HERE.PSD"), "x");
-    // Cut at the NUL, the last would name the file.
-    for (const QString &missing : {file + ".not", dir.filePath("gone/HERE.PSD"), file + QChar(0)}) {
+    const QByteArray file = QFile::encodeName(dir.path()) + "/dossier\xe9/HERE.PSD";
+    QVERIFY(MakeByBytes(file, "x"));
+    // Cut at the NUL, the third would name the file; the path through text names none.
+    const QByteArray asText = QFile::encodeName(QFile::decodeName(file));
+    for (const QByteArray &missing :
+         {file + ".not", FolderOfPath(file) + "gone/HERE.PSD", file + '\0', asText}) {
         QVERIFY(!FileExists(missing) && ShortPathOf(missing).isEmpty());
         DeleteFileQuietly(missing);
     }
     // After the failures, and a folder keeps its slash.
-    for (const QString &path : {file, dir.path() + '/'}) {
+    for (const QByteArray &path : {file, FolderOfPath(file)}) {
         QVERIFY(FileExists(path) && ShortPathOf(path) == path);
         DeleteFileQuietly(path);
     }
-    QVERIFY(!QFile::exists(file) && QFile::exists(dir.path()));
+    QVERIFY(!FileExists(file) && FileExists(FolderOfPath(file)));
+    // The target keeps the bytes; with its folder gone, or none, it has no place at all.
+    QCOMPARE(TargetPathOf(FolderOfPath(file) + "caf\xe9.psd"), FolderOfPath(file) + "caf\xe9.jpg");
+    QVERIFY(TargetPathOf(asText).isEmpty() && TargetPathOf("caf\xe9.psd").isEmpty());
+    RemoveBelow(QFile::encodeName(dir.path()));
 }
 
 QTEST_GUILESS_MAIN(TestPathRules)

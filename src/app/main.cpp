@@ -1,3 +1,5 @@
+#include "argumententries.h"
+#include "filelist.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -10,6 +12,8 @@ int main(int argc, char *argv[])
 
     MainWindow window;
     window.show();
+    // What the file manager's "Open With" or a shell names, after Qt has taken its own options.
+    window.list().AppendPaths(EntriesOfArguments(ArgumentBytes(argc, argv), QStringLiteral("psd")));
     // Closing the window, the only one, ends the program.
     return app.exec();
 }

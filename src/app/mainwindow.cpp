@@ -7,6 +7,7 @@
 #include "windowgeometry.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QProgressBar>
@@ -148,7 +149,7 @@ void MainWindow::startUp()
     setWindowTitle(QStringLiteral("Quillmere"));
 
     const QString handPointer = m_hooks.programFolder + QStringLiteral("/HAND-M.CUR");
-    if (const auto hand = FileExists(handPointer) ? LoadPointerImage(handPointer) : std::nullopt) {
+    if (const auto hand = FileExists(QFile::encodeName(handPointer)) ? LoadPointerImage(handPointer) : std::nullopt) {
         for (QWidget *button : {m_addFilesButton, m_addFolderButton, m_convertButton})
             button->setCursor(*hand);
     }

@@ -48,6 +48,11 @@ QString ReasonText(wire::Status status)
     return QString();
 }
 
+QString FailureText(const EntryResult &entry)
+{
+    return ReasonText(entry.status) + Brief(entry.detail);
+}
+
 QString ClosingMessage(const RunReport &report)
 {
     const int failed = report.FailedCount();
@@ -66,8 +71,7 @@ QString ClosingMessage(const RunReport &report)
         // A line break inside a name would read as two entries.
         QString source = FileList::Readable(entry.source);
         source.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        text +=
-            QStringLiteral("\n%1: %2%3").arg(source, ReasonText(entry.status), Brief(entry.detail));
+        text += QStringLiteral("\n%1: %2").arg(source, FailureText(entry));
         ++named;
     }
     if (failed > named)

@@ -5,18 +5,6 @@
 #include "workerclient.h"
 
 #include <QCoreApplication>
-#include <QFile>
-
-namespace
-{
-
-// Where a source's JPEG goes, as the file system's bytes; empty when it has no safe place.
-QByteArray TargetOf(const QByteArray &source)
-{
-    return QFile::encodeName(TargetPathOf(QFile::decodeName(source)));
-}
-
-} // namespace
 
 ConversionRun::ConversionRun(QObject *parent)
     : QObject(parent),
@@ -72,7 +60,7 @@ bool ConversionRun::Start(const QByteArrayList &sources)
     m_report = RunReport();
     m_estimates.clear();
     for (const QByteArray &source : sources) {
-        const EntryResult entry{source, TargetOf(source), wire::Status::NotConverted, {}};
+        const EntryResult entry{source, TargetPathOf(source), wire::Status::NotConverted, {}};
         m_estimates.push_back(entry.target.isEmpty() ? 0 : MemoryEstimateOf(source));
         m_report.entries.append(entry);
     }

@@ -1,56 +1,54 @@
 #include "pathrules.h"
 
-#include <QFile>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
 
-// A NUL inside the text would cut the path short at the system call and name another file.
-bool Passable(const QString &path)
+// A NUL inside the path would cut it short at the system call and name another file.
+bool Passable(const QByteArray &path)
 {
-    return !path.isEmpty() && !path.contains(QChar(0));
+    return !path.isEmpty() && !path.contains('\0');
 }
 
 // Asked of the file system afresh every time, so an earlier failure never sticks.
-bool StatSucceeds(const QString &path)
+bool StatSucceeds(const QByteArray &path)
 {
     struct stat info;
-    return Passable(path) && ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return Passable(path) && ::stat(path.constData(), &info) == 0;
 }
 
 } // namespace
 
-QString FolderOfPath(const QString &path)
+QByteArray FolderOfPath(const QByteArray &path)
 {
-    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return path.left(path.lastIndexOf('/') + 1);
 }
 
-QString NameOfPath(const QString &path)
+QByteArray NameOfPath(const QByteArray &path)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return path.mid(path.lastIndexOf('/') + 1);
 }
 
-QString StripExtension(const QString &name)
+QByteArray StripExtension(const QByteArray &name)
 {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = name.lastIndexOf('.');
     return dot < 0 ? name : name.left(dot);
 }
 
-QString ShortPathOf(const QString &path)
+QByteArray ShortPathOf(const QByteArray &path)
 {
-    return StatSucceeds(path) ? path : QString();
+    return StatSucceeds(path) ? path : QByteArray();
 }
 
-bool FileExists(const QString &path)
+bool FileExists(const QByteArray &path)
 {
     return StatSucceeds(path);
 }
 
-void DeleteFileQuietly(const QString &path)
+void DeleteFileQuietly(const QByteArray &path)
 {
     if (Passable(path))
-        ::unlink(QFile::encodeName(path).constData());
+        ::unlink(path.constData());
 }

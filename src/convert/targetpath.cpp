@@ -2,10 +2,10 @@
 
 #include "pathrules.h"
 
-QString TargetPathOf(const QString &source)
+QByteArray TargetPathOf(const QByteArray &source)
 {
-    const QString folder = ShortPathOf(FolderOfPath(source));
+    const QByteArray folder = ShortPathOf(FolderOfPath(source));
     if (folder.isEmpty())
-        return QString();
-    return folder + StripExtension(NameOfPath(source)) + QStringLiteral(".jpg");
+        return QByteArray();
+    return folder + StripExtension(NameOfPath(source)) + ".jpg";
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
-// Where the JPEG of a source goes: the source's folder (its short form), the base name, ".jpg".
-// Empty when the folder is gone: nothing may ever be written relative to the current folder.
-QString TargetPathOf(const QString &source);
+// Where the JPEG of a source goes: the source's folder (its short form), the base name, ".jpg",
+// all as the file system's bytes. Empty when the folder is gone: nothing may ever be written
+// relative to the current folder.
+QByteArray TargetPathOf(const QByteArray &source);

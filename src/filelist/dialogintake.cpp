@@ -3,11 +3,17 @@
 #include "filechooser.h"
 #include "filelist.h"
 
+#include <QFile>
+
 DialogIntake::DialogIntake(FileList &list, FileChooser &chooser) : m_list(list), m_chooser(chooser)
 {
 }
 
 void DialogIntake::Run()
 {
-    m_list.AppendPaths(m_chooser.ChooseFiles(Title, Filter));
+    // The dialog speaks text; the list holds the file system's bytes.
+    QByteArrayList paths;
+    for (const QString &path : m_chooser.ChooseFiles(Title, Filter))
+        paths.append(QFile::encodeName(path));
+    m_list.AppendPaths(paths);
 }

@@ -9,24 +9,29 @@
 namespace
 {
 
-// A file URL naming this machine by name is local too; Qt would make "//host/path" of it,
-// which on Linux is another path. A file URL naming any other host is not ours to read.
-QString LocalPath(QUrl url)
+// The bytes of a local file URL's path. A URL naming this machine by name is local too; one
+// naming any other host is not ours to read. The path is decoded from its percent-encoding
+// straight to bytes: through text, a name that is not UTF-8 would become another.
+QByteArray LocalPath(const QUrl &url)
 {
+    if (url.scheme() != QLatin1String("file"))
+        return {};
     const QString host = url.host();
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
-        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0)
-        url.setHost(QString());
-    return url.host().isEmpty() ? url.toLocalFile() : QString();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0 &&
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
+        return {};
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return path.startsWith('/') && !path.contains('\0') ? path : QByteArray();
 }
 
-QStringList LocalPaths(const QMimeData *data)
+QByteArrayList LocalPaths(const QMimeData *data)
 {
-    QStringList paths;
+    QByteArrayList paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl &url : data->urls()) {
-        const QString path = LocalPath(url);
+        const QByteArray path = LocalPath(url);
         if (!path.isEmpty())
             paths.append(path);
     }
@@ -44,7 +49,7 @@ bool DropIntake::Accepts(const QMimeData *data) const
 
 bool DropIntake::Drop(const QMimeData *data)
 {
-    const QStringList paths = m_on ? LocalPaths(data) : QStringList();
+    const QByteArrayList paths = m_on ? LocalPaths(data) : QByteArrayList();
     m_list.AppendPaths(paths);
     return !paths.isEmpty();
 }

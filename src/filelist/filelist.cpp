@@ -1,7 +1,5 @@
 #include "filelist.h"
 
-#include <QFile>
-
 FileList::FileList(QObject *parent) : QAbstractListModel(parent) {}
 
 void FileList::AppendPaths(const QByteArrayList &paths)
@@ -12,15 +10,6 @@ void FileList::AppendPaths(const QByteArrayList &paths)
     beginInsertRows(QModelIndex(), first, first + int(paths.size()) - 1);
     m_paths.append(paths);
     endInsertRows();
-}
-
-void FileList::AppendPaths(const QStringList &paths)
-{
-    QByteArrayList encoded;
-    encoded.reserve(paths.size());
-    for (const QString &path : paths)
-        encoded.append(QFile::encodeName(path));
-    AppendPaths(encoded);
 }
 
 QString FileList::Readable(const QByteArray &path)

@@ -18,8 +18,6 @@ public:
 
     // Appends all of them in one insertion, so a large scan costs one view update.
     void AppendPaths(const QByteArrayList &paths);
-    // Names as the intakes still hand them over, encoded as the file system spells them.
-    void AppendPaths(const QStringList &paths);
 
     int Count() const { return int(m_paths.size()); }
     // Empty outside 0 to Count() - 1.

@@ -2,8 +2,9 @@
 
 #include "filelist.h"
 #include "folderintakehost.h"
-#include "folderwalk.h"
-#include "matchingfiles.h"
+#include "gatherfiles.h"
+
+#include <QFile>
 
 FolderIntake::FolderIntake(FileList &list, FolderIntakeHost &host) : m_list(list), m_host(host) {}
 
@@ -17,25 +18,9 @@ void FolderIntake::Run()
         return;
     if (m_scans++ == 0)
         m_host.SetBusy(true);
-    Scan(folder, extension);
+    // The chooser speaks text; the scan below it reads names as bytes.
+    GatherFiles(QFile::encodeName(folder), extension, m_host,
+                [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
     if (--m_scans == 0)
         m_host.SetBusy(false);
-}
-
-void FolderIntake::Scan(const QString &folder, const QString &extension)
-{
-    const QChar slash = QLatin1Char('/');
-    QStringList queue{folder.endsWith(slash) ? folder : folder + slash};
-    FolderWalk walk(m_host);
-    if (!walk.GatherSubfolders(queue))
-        return;
-    const QString pattern = QLatin1String("*.") + extension;
-    for (const QString &queued : std::as_const(queue)) {
-        QStringList paths;
-        for (const QString &name : ListMatchingFiles(queued, pattern)) {
-            if (!name.startsWith(QLatin1Char('~')))
-                paths.append(queued + name);
-        }
-        m_list.AppendPaths(paths);
-    }
 }

@@ -23,8 +23,6 @@ public:
     void Run();
 
 private:
-    void Scan(const QString &folder, const QString &extension);
-
     FileList &m_list;
     FolderIntakeHost &m_host;
     // Scans in progress, nested ones included: the pointer stays busy until the last ends.

@@ -1,7 +1,5 @@
 #include "folderreader.h"
 
-#include <QFile>
-
 #include <cstring>
 #include <sys/stat.h>
 
@@ -22,10 +20,10 @@ FolderReader::Identity IdentityOfStat(const struct stat &info)
 
 } // namespace
 
-FolderReader::FolderReader(const QString &folder)
+FolderReader::FolderReader(const QByteArray &folder)
 {
-    if (!folder.isEmpty() && !folder.contains(QChar(0)))
-        m_dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!folder.isEmpty() && !folder.contains('\0'))
+        m_dir = ::opendir(folder.constData());
 }
 
 FolderReader::~FolderReader()
@@ -45,17 +43,6 @@ bool FolderReader::IsSelfOrParent() const
     return std::strcmp(m_entry->d_name, ".") == 0 || std::strcmp(m_entry->d_name, "..") == 0;
 }
 
-QString FolderReader::Name() const
-{
-    const QByteArray raw(m_entry->d_name);
-    const QString name = QFile::decodeName(raw);
-    // Bytes that are not in the locale's encoding decode to U+FFFD; such a text would name
-    // another file, or none.
-    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
-        return {};
-    return name;
-}
-
 FolderReader::Kind FolderReader::KindOf(Identity *identity) const
 {
     const unsigned char type = m_entry->d_type;
@@ -73,17 +60,11 @@ FolderReader::Kind FolderReader::KindOf(Identity *identity) const
     return KindOfMode(info.st_mode);
 }
 
-bool FolderReader::IdentityOf(const QString &path, Identity &identity)
+bool FolderReader::IdentityOf(const QByteArray &path, Identity &identity)
 {
     struct stat info;
-    if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (path.contains('\0') || ::stat(path.constData(), &info) != 0)
         return false;
     identity = IdentityOfStat(info);
     return true;
-}
-
-bool FolderReader::ListsBefore(const QString &a, const QString &b)
-{
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
 }

@@ -1,26 +1,27 @@
 #include "folderwalk.h"
 
-#include "folderintakehost.h"
+#include "listedname.h"
+#include "scancontrol.h"
 
 #include <algorithm>
 
-FolderWalk::FolderWalk(FolderIntakeHost &host) : m_host(host) {}
+FolderWalk::FolderWalk(ScanControl &control) : m_control(control) {}
 
-bool FolderWalk::GatherSubfolders(QStringList &queue)
+bool FolderWalk::GatherSubfolders(QByteArrayList &queue)
 {
-    for (const QString &folder : std::as_const(queue)) {
+    for (const QByteArray &folder : std::as_const(queue)) {
         FolderReader::Identity identity;
         if (FolderReader::IdentityOf(folder, identity))
             m_entered.insert(identity);
     }
-    QStringList level = queue;
+    QByteArrayList level = queue;
     while (!level.isEmpty()) {
-        QStringList found;
-        for (const QString &folder : std::as_const(level)) {
+        QByteArrayList found;
+        for (const QByteArray &folder : std::as_const(level)) {
             if (!ListSubfolders(folder, found))
                 return false;
         }
-        for (const QString &folder : std::as_const(found)) {
+        for (const QByteArray &folder : std::as_const(found)) {
             if (!Yield())
                 return false;
             queue.append(folder);
@@ -30,32 +31,27 @@ bool FolderWalk::GatherSubfolders(QStringList &queue)
     return true;
 }
 
-bool FolderWalk::ListSubfolders(const QString &folder, QStringList &found)
+bool FolderWalk::ListSubfolders(const QByteArray &folder, QByteArrayList &found)
 {
     FolderReader reader(folder);
     if (!Yield())
         return false;
-    QList<QPair<QString, FolderReader::Identity>> subfolders;
+    QList<QPair<ListedName, FolderReader::Identity>> subfolders;
     while (reader.Next()) {
         if (reader.IsHidden())
             continue;
         if (!Yield())
             return false;
         FolderReader::Identity identity;
-        if (reader.KindOf(&identity) != FolderReader::Kind::Folder)
-            continue;
-        const QString name = reader.Name();
-        if (name.isEmpty())
-            continue;
-        subfolders.append({name, identity});
+        if (reader.KindOf(&identity) == FolderReader::Kind::Folder)
+            subfolders.append({ListedName(reader.Name()), identity});
     }
     // Sorted before the check, so of two ways into one folder the first listed is the one kept.
-    std::sort(subfolders.begin(), subfolders.end(), [](const auto &a, const auto &b) {
-        return FolderReader::ListsBefore(a.first, b.first);
-    });
+    std::sort(subfolders.begin(), subfolders.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
     for (const auto &[name, identity] : std::as_const(subfolders)) {
         if (!m_entered.contains(identity))
-            found.append(folder + name + QLatin1Char('/'));
+            found.append(folder + name.Bytes() + '/');
         m_entered.insert(identity);
     }
     return true;
@@ -63,6 +59,6 @@ bool FolderWalk::ListSubfolders(const QString &folder, QStringList &found)
 
 bool FolderWalk::Yield()
 {
-    m_host.Yield();
-    return !m_host.ScanShouldStop();
+    m_control.Yield();
+    return !m_control.ScanShouldStop();
 }

@@ -1,23 +1,26 @@
 #include "matchingfiles.h"
 
 #include "folderreader.h"
+#include "listedname.h"
 #include "wildcard.h"
 
 #include <algorithm>
 
-QStringList ListMatchingFiles(const QString &folder, const QString &pattern)
+QByteArrayList ListMatchingFiles(const QByteArray &folder, const QString &pattern)
 {
-    QStringList names;
+    QList<ListedName> matches;
     FolderReader reader(folder);
     while (reader.Next()) {
         if (reader.IsSelfOrParent())
             continue;
-        const QString name = reader.Name();
-        if (name.isEmpty() || !MatchesWildcard(pattern, name))
-            continue;
-        if (reader.KindOf() == FolderReader::Kind::File)
-            names.append(name);
+        ListedName name(reader.Name());
+        if (MatchesWildcard(pattern, name.Text()) && reader.KindOf() == FolderReader::Kind::File)
+            matches.append(std::move(name));
     }
-    std::sort(names.begin(), names.end(), FolderReader::ListsBefore);
+    std::sort(matches.begin(), matches.end());
+    QByteArrayList names;
+    names.reserve(matches.size());
+    for (const ListedName &name : std::as_const(matches))
+        names.append(name.Bytes());
     return names;
 }

@@ -1,8 +1,8 @@
-#include "folderintakehost.h"
+#include "scancontrol.h"
 
 #include <QCoreApplication>
 
-void FolderIntakeHost::Yield()
+void ScanControl::Yield()
 {
     constexpr qint64 IntervalMs = 10;
     if (m_sinceYield.isValid() && m_sinceYield.elapsed() < IntervalMs)
