@@ -1,9 +1,8 @@
 #include "conversionrun.h"
 #include "decodeplan.h"
-#include "filelist.h"
 #include "fixtures.h"
 #include "psdwriter.h"
-#include "recordingwindow.h"
+#include "runtoend.h"
 #include "streamconversion.h"
 
 #include <QFile>
@@ -16,10 +15,8 @@ namespace
 
 EntryResult ConvertOne(const QString &path)
 {
-    FileList list;
-    list.AppendPath(path);
-    RecordingWindow window;
-    return ConversionRun(window, list).Run().entries.value(0);
+    ConversionRun run;
+    return RunToEnd(run, {QFile::encodeName(path)}).entries.value(0);
 }
 
 std::string Bytes(const QString &path)
@@ -119,7 +116,7 @@ void TestReader::writesWhatDevilWrites()
     QCOMPARE(streamed.detail, "reader");
     const QImage devil(dir.filePath(reference + ".jpg"));
     QCOMPARE(devil.size(), QSize(Width, Height));
-    for (const QString &jpeg : {dir.filePath("streamed.jpg"), entry.target}) {
+    for (const QString &jpeg : {dir.filePath("streamed.jpg"), QFile::decodeName(entry.target)}) {
         const double db = PsnrDb(QImage(jpeg), devil);
         QVERIFY2(db >= 40, qPrintable(QString::number(db)));
     }
@@ -139,7 +136,7 @@ void TestReader::streamsBeyondImageMagicksLimit()
         WriteFile(dir, "poster.psb", PsdWriter::FlatRows(Side, Side, PsdWriter::Rgb, stripe)));
     QCOMPARE(entry.status, wire::Status::Ok);
     QCOMPARE(entry.detail, "reader");
-    QImageReader reader(entry.target);
+    QImageReader reader(QFile::decodeName(entry.target));
     QCOMPARE(reader.size(), QSize(Side, Side));
     // At an eighth, which the JPEG decoder does cheaply.
     reader.setScaledSize(QSize(Side / 8, Side / 8));
