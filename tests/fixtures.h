@@ -15,8 +15,9 @@ QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 // A file's SHA-256, or "" when it cannot be read.
 QByteArray FileDigest(const QString &path);
 // Peak signal-to-noise ratio of two pictures in dB over their RGB samples: infinity when
-// they are the same, 0 when their sizes differ.
-double PsnrDb(const QImage &a, const QImage &b);
+// they are the same, 0 when their sizes differ. Columns within 2 of edge are left out: 4:2:0
+// chroma smears colour across a sharp edge.
+double PsnrDb(const QImage &a, const QImage &b, int edge = -10);
 // The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
 // "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
 QByteArray SystemProfile(const QString &name);

@@ -38,14 +38,14 @@ QByteArray Lab16(std::initializer_list<std::array<double, 3>> colours)
 }
 
 // "" none; "garbage" no profile at all; "NAME" an installed one; "NAME:cut" its first 300 bytes.
-QByteArray ProfileFor(const QString &spec, bool &missing)
+QByteArray ProfileFor(const QString &wanted, bool &missing)
 {
     missing = false;
-    if (spec.isEmpty() || spec == "garbage")
-        return spec.isEmpty() ? QByteArray() : QByteArray("this is no colour profile");
-    const QByteArray profile = SystemProfile(spec.section(':', 0, 0));
+    if (wanted.isEmpty() || wanted == "garbage")
+        return wanted.isEmpty() ? QByteArray() : QByteArray("this is no colour profile");
+    const QByteArray profile = SystemProfile(wanted.section(':', 0, 0));
     missing = profile.isEmpty();
-    return spec.endsWith(":cut") ? profile.left(300) : profile;
+    return wanted.endsWith(":cut") ? profile.left(300) : profile;
 }
 
 } // namespace

@@ -9,8 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cmath>
-#include <limits>
+#include <algorithm>
 
 namespace
 {
@@ -117,26 +116,6 @@ std::pair<QByteArray, QImage> CmykThroughProfile()
             QImage(shown)};
 }
 
-// Of two decoded images, as the corpus's references are scored: infinity when identical, 0 when
-// their sizes differ. Columns near a sharp edge may be left out: 4:2:0 chroma smears colour
-// across it.
-double Psnr(const QImage &a, const QImage &b, int edge = -10)
-{
-    if (a.size() != b.size())
-        return 0;
-    double squares = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                squares += std::abs(x - edge) <= 2 ? 0 : double(d) * d;
-        }
-    }
-    return squares == 0 ? std::numeric_limits<double>::infinity()
-                        : 10 * std::log10(255.0 * 255.0 * 3 * a.width() * a.height() / squares);
-}
-
 RunReport ConvertAll(const QStringList &paths)
 {
     QByteArrayList sources;
@@ -240,7 +219,7 @@ void TestDecoders::convertsPixelForPixel()
     QVERIFY2(decoder.isEmpty() ? !entry.detail.isEmpty() : entry.detail == decoder,
              qPrintable(entry.detail));
     // Quality 99 keeps these well within JPEG error; a wrong rendering scores below 30 dB.
-    const double db = Psnr(QImage(dir.filePath("a.jpg")), expected, Width / 4);
+    const double db = PsnrDb(QImage(dir.filePath("a.jpg")), expected, Width / 4);
     QVERIFY2(db >= 40, qPrintable(QString::number(db)));
 }
 
@@ -285,7 +264,7 @@ void TestDecoders::corpusMatchesReferences()
             QFile::exists(reference) &&
             QProcess::execute("convert", {"-quiet", reference, "-quality", "99", "-sampling-factor",
                                           "2x2,1x1,1x1", encoded}) == 0;
-        const double db = scored ? Psnr(QImage(entry.target), QImage(encoded)) : -1;
+        const double db = scored ? PsnrDb(QImage(entry.target), QImage(encoded)) : -1;
         referenced += scored ? 1 : 0;
         if (scored && db < 40)
             unfaithful.append(names[i]);
