@@ -2,6 +2,7 @@
 
 #include "psdwriter.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -31,6 +32,16 @@ QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return QString();
     return path;
+}
+
+QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude)
+{
+    const QString script = WriteFile(dir, "worker.sh",
+                                     "#!/bin/sh\n" + prelude + "\nexec \"" +
+                                         QFile::encodeName(QCoreApplication::applicationDirPath()) +
+                                         "/quillmere-worker\" \"$@\"\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return script;
 }
 
 QByteArray FileDigest(const QString &path)

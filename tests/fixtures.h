@@ -12,6 +12,9 @@ class QTemporaryDir;
 QByteArray SmallPsd(int width = 8, int height = 6);
 // Writes bytes to a file in dir; returns its path, or "" when writing failed.
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+// An executable script in dir that runs prelude in sh, then becomes the real worker with the
+// arguments "$@" holds then.
+QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude);
 // A file's SHA-256, or "" when it cannot be read.
 QByteArray FileDigest(const QString &path);
 // Peak signal-to-noise ratio of two pictures in dB over their RGB samples: infinity when

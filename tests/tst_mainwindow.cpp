@@ -10,17 +10,6 @@
 namespace
 {
 
-// A worker that waits a while before it serves, so a run lasts long enough to be looked at.
-QString SlowWorker(const QTemporaryDir &dir)
-{
-    const QString script = WriteFile(dir, "slow.sh",
-                                     "#!/bin/sh\nsleep 1\nexec \"" +
-                                         QFile::encodeName(QCoreApplication::applicationDirPath()) +
-                                         "/quillmere-worker\"\n");
-    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    return script;
-}
-
 // The pointer over each part: 'B'usy, 'A'rrow, 'H'and (its index finger is the hot spot).
 QString PointersOver(const RecordedWindow &window, const QString &parts)
 {
@@ -138,7 +127,7 @@ void TestMainWindow::runRefusesInput()
 {
     QTemporaryDir dir;
     RecordedWindow window;
-    window.form->run().SetWorkerProgram(SlowWorker(dir));
+    window.form->run().SetWorkerProgram(WorkerScript(dir, "sleep 1"));
     FileList &list = window.form->list();
     list.AppendPaths({QFile::encodeName(WriteFile(dir, "a.psd", SmallPsd())), "/b.psd"});
     auto *view = window.Control<QTreeView>("list");
