@@ -1,5 +1,5 @@
+#include "decodeplan.h"
 #include "fixtures.h"
-#include "psdheader.h"
 #include "psdwriter.h"
 
 #include <QFile>
@@ -9,16 +9,16 @@
 namespace
 {
 
-// What the checks before any decoder make of a file.
-QString Verdict(const std::string &path)
+// What the checks before any decoder make of a file: the decoder it goes to, or why none may
+// have it.
+QString Verdict(const QByteArray &bytes)
 {
-    const std::optional<PsdHeader> header = ReadPsdHeader(path);
-    if (!header)
-        return "no header";
-    if (!TooLargeToRead(*header).empty())
-        return "too large";
-    const PsdContents contents = ReadPsdContents(path, *header);
-    return contents.blankStandIn ? "blank" : QString::fromStdString(contents.damage);
+    const QTemporaryDir dir;
+    const auto plan = PlanDecode(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString());
+    if (const auto *refusal = std::get_if<wire::Response>(&plan))
+        return QString::fromStdString(refusal->detail);
+    const Decoder decoder = std::get<DecodePlan>(plan).decoder;
+    return decoder == Decoder::Devil ? "devil" : decoder == Decoder::Magick ? "magick" : "reader";
 }
 
 } // namespace
@@ -41,17 +41,37 @@ void TestPsdHeader::verdict_data()
 
     using W = PsdWriter;
     // A header alone gets past the size checks to its missing sections.
-    const QString fits = "colour mode data cut short";
+    const QString fits = "damaged file: colour mode data cut short";
     const auto header = [](int version, int channels, quint32 width, quint32 height, int depth) {
         return W::Header(version, channels, height, width, depth, W::Rgb);
     };
     QTest::newRow("PSD 30,000 wide") << header(1, 1, 30000, 1, 8) << fits;
-    QTest::newRow("PSD 30,001 high") << header(1, 3, 1, 30001, 8) << "too large";
+    QTest::newRow("PSD 30,001 high")
+        << header(1, 3, 1, 30001, 8) << "height 30001 pixels, more than 30000";
     // A JPEG file takes no more.
     QTest::newRow("PSB 65,500 wide") << header(2, 3, 65500, 1, 8) << fits;
-    QTest::newRow("PSB 65,501 high") << header(2, 1, 1, 65501, 16) << "too large";
+    QTest::newRow("PSB 65,501 wide")
+        << header(2, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
     QTest::newRow("56 channels") << header(1, 56, 1, 1, 8) << fits;
-    QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "too large";
+    QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
+    const int multichannel = 7; // which no decoder but ImageMagick reads
+    QTest::newRow("decoded size")
+        << W::ClaimsSize(2, 9, 16'000, 16'000, 8, multichannel, W::Zip)
+        << "decoded size 2197 MiB (16000 x 16000 pixels, 9 channels of 8 bits), 2 GiB or more";
+    QTest::newRow("depth")
+        << W::ClaimsSize(2, 3, 16'000, 16'000, 32, multichannel, W::Zip)
+        << "decoded size 2929 MiB (16000 x 16000 pixels, 3 channels of 32 bits), 2 GiB or more";
+    QTest::newRow("area for ImageMagick")
+        << W::ClaimsSize(2, 3, 12'000, 12'000, 8, multichannel, W::Zip)
+        << "12000 x 12000 pixels for ImageMagick, more than 128 megapixels";
+    // Only ImageMagick rebuilds a composite from the layers.
+    QTest::newRow("a stand-in to rebuild")
+        << W(16'001, 1, W::Rgb, [](int, int, int) { return 0xFFFF; })
+               .SetLargeFormat(true)
+               .SetCompression(W::Rle)
+               .AddResource(1057, W::VersionInfo("Adobe Photoshop", false))
+               .Bytes()
+        << "16001 x 1 pixels to rebuild from layers, more than 16000 a side";
 
     // Photoshop's stand-in for a composite it did not keep is blank; a picture is not.
     const auto almost = [](int x, int y, int c) { return quint16(x + y + c == 22 ? 0 : 0xFFFF); };
@@ -61,10 +81,10 @@ void TestPsdHeader::verdict_data()
     };
     QTest::newRow("white, RLE")
         << psd([](int, int, int) { return 0xFFFF; }, false).SetCompression(W::Rle).Bytes()
-        << "blank";
+        << "magick";
     // Its last pixel is not white.
-    QTest::newRow("not white, RLE") << psd(almost, false).SetCompression(W::Rle).Bytes() << "";
-    QTest::newRow("not white, 16-bit") << psd(almost, false).SetDepth(16).Bytes() << "";
+    QTest::newRow("not white, RLE") << psd(almost, false).SetCompression(W::Rle).Bytes() << "devil";
+    QTest::newRow("not white, 16-bit") << psd(almost, false).SetDepth(16).Bytes() << "devil";
 
     const QByteArray raw = psd(almost, true).Bytes();
     const qsizetype layers = raw.size() - 12 * 10 * 3 - 6; // its length, then the compression
@@ -74,21 +94,22 @@ void TestPsdHeader::verdict_data()
     layersPastEnd[layers] = char(0x7F);
     QByteArray zip = raw;
     zip[layers + 5] = 7;
-    QTest::newRow("resource past its section") << overrun << "damaged image resources";
-    QTest::newRow("layers past the end") << layersPastEnd << "damaged layer section";
-    QTest::newRow("unknown compression") << zip << "unknown image data compression";
-    QTest::newRow("raw data cut short") << raw.chopped(1) << "image data cut short";
+    QTest::newRow("resource past its section")
+        << overrun << "damaged file: damaged image resources";
+    QTest::newRow("layers past the end") << layersPastEnd << "damaged file: damaged layer section";
+    QTest::newRow("unknown compression") << zip << "damaged file: unknown image data compression";
+    QTest::newRow("raw data cut short") << raw.chopped(1) << "damaged file: image data cut short";
     QTest::newRow("RLE data cut short")
-        << psd(almost, true).SetCompression(W::Rle).Bytes().chopped(1) << "image data cut short";
-    QTest::newRow("no image data") << raw.left(layers + 4) << "no image data";
+        << psd(almost, true).SetCompression(W::Rle).Bytes().chopped(1)
+        << "damaged file: image data cut short";
+    QTest::newRow("no image data") << raw.left(layers + 4) << "damaged file: no image data";
 }
 
 void TestPsdHeader::verdict()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, verdict);
-    const QTemporaryDir dir;
-    QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()), verdict);
+    QCOMPARE(Verdict(bytes), verdict);
 }
 
 void TestPsdHeader::packedRows_data()
@@ -118,9 +139,8 @@ void TestPsdHeader::packedRows()
                            .SetCompression(PsdWriter::Rle)
                            .SetFirstPackedRow(2, packed)
                            .Bytes();
-    const QTemporaryDir dir;
-    QCOMPARE(Verdict(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString()),
-             accepted ? "" : "a packed row does not fill its width exactly");
+    QCOMPARE(Verdict(bytes),
+             accepted ? "devil" : "damaged file: a packed row does not fill its width exactly");
 }
 
 QTEST_GUILESS_MAIN(TestPsdHeader)

@@ -44,8 +44,6 @@ private slots:
     void writesWhatDevilWrites_data();
     void writesWhatDevilWrites();
     void streamsBeyondImageMagicksLimit();
-    void saysWhatIsTooLarge_data();
-    void saysWhatIsTooLarge();
 };
 
 void TestReader::writesWhatDevilWrites_data()
@@ -148,50 +146,6 @@ void TestReader::streamsBeyondImageMagicksLimit()
              {std::pair{qRed(shown), 0}, {qGreen(shown), 1}, {qBlue(shown), 2}})
             QVERIFY2(std::abs(value - stripe(y, channel)) <= 2, qPrintable(QString::number(i)));
     }
-}
-
-void TestReader::saysWhatIsTooLarge_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("detail");
-
-    using W = PsdWriter;
-    const int multichannel = 7; // which no decoder but ImageMagick reads
-    QTest::newRow("width") << W::ClaimsSize(2, 3, 65'501, 1, 8, W::Rgb, W::Rle)
-                           << "width 65501 pixels, more than 65500";
-    QTest::newRow("height") << W::ClaimsSize(1, 3, 1, 30'001, 8, W::Rgb, W::Raw)
-                            << "height 30001 pixels, more than 30000";
-    QTest::newRow("channels") << W::ClaimsSize(1, 57, 1, 1, 8, W::Rgb, W::Raw)
-                              << "57 channels, more than 56";
-    QTest::newRow("decoded size")
-        << W::ClaimsSize(2, 9, 16'000, 16'000, 8, multichannel, W::Zip)
-        << "decoded size 2197 MiB (16000 x 16000 pixels, 9 channels of 8 bits), 2 GiB or more";
-    QTest::newRow("depth")
-        << W::ClaimsSize(2, 3, 16'000, 16'000, 32, multichannel, W::Zip)
-        << "decoded size 2929 MiB (16000 x 16000 pixels, 3 channels of 32 bits), 2 GiB or more";
-    QTest::newRow("area for ImageMagick")
-        << W::ClaimsSize(2, 3, 12'000, 12'000, 8, multichannel, W::Zip)
-        << "12000 x 12000 pixels for ImageMagick, more than 128 megapixels";
-    // Only ImageMagick rebuilds a composite from the layers.
-    QTest::newRow("a stand-in to rebuild")
-        << W(16'001, 1, W::Rgb, [](int, int, int) { return 0xFFFF; })
-               .SetLargeFormat(true)
-               .SetCompression(W::Rle)
-               .AddResource(1057, W::VersionInfo("Adobe Photoshop", false))
-               .Bytes()
-        << "16001 x 1 pixels to rebuild from layers, more than 16000 a side";
-}
-
-void TestReader::saysWhatIsTooLarge()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, detail);
-    const QTemporaryDir dir;
-    const auto plan = PlanDecode(Bytes(WriteFile(dir, "a.psb", bytes)));
-    const auto *refusal = std::get_if<wire::Response>(&plan);
-    QVERIFY(refusal != nullptr);
-    QCOMPARE(refusal->status, wire::Status::TooLarge);
-    QCOMPARE(QString::fromStdString(refusal->detail), detail);
 }
 
 QTEST_GUILESS_MAIN(TestReader)
