@@ -1,10 +1,13 @@
 #include "conversionrun.h"
+#include "decodeplan.h"
 #include "fixtures.h"
 #include "psdwriter.h"
 #include "runtoend.h"
+#include "streamconversion.h"
 
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,8 +17,9 @@
 namespace
 {
 
-constexpr int Width = 64;
-constexpr int Height = 48;
+// Odd sizes, so that the half-size chroma has a ragged edge.
+constexpr int Width = 61;
+constexpr int Height = 47;
 
 // Clear at the left, opaque at the right.
 int Alpha(int x)
@@ -134,6 +138,7 @@ class TestDecoders : public QObject
 private slots:
     void convertsPixelForPixel_data();
     void convertsPixelForPixel();
+    void streamsBeyondImageMagicksLimit();
     void corpusMatchesReferences_data();
     void corpusMatchesReferences();
 };
@@ -143,6 +148,8 @@ void TestDecoders::convertsPixelForPixel_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("decoder"); // and the colour step's word; "" where none reads it
     QTest::addColumn<QImage>("expected");
+    // Our own reader, which takes what is too large for the decoders, also makes it.
+    QTest::addColumn<bool>("streamed");
 
     using W = PsdWriter;
     const W rgb(Width, Height, W::Rgb, Ramp);
@@ -155,8 +162,10 @@ void TestDecoders::convertsPixelForPixel_data()
                                    .Bytes();
     // The first extra channel is the merged image's transparency; the writer's name, if any,
     // is in resource 1057.
-    const auto transparent = [](const QString &writer, const W::Samples &merged) {
+    const auto transparent = [](const QString &writer, const W::Samples &merged,
+                                W::Compression compression = W::Raw) {
         W file = W(Width, Height, W::Rgb, merged).SetExtraChannels(1).SetLayer(Cutout, true);
+        file.SetCompression(compression);
         return (writer.isEmpty() ? file : file.AddResource(1057, W::VersionInfo(writer, true)))
             .Bytes();
     };
@@ -166,42 +175,60 @@ void TestDecoders::convertsPixelForPixel_data()
     zip[zip.size() - 3 * Width * Height - 1] = 2;
 
     const QImage stored = Expected(Stored);
-    QTest::newRow("RGB raw") << rgb.Bytes() << "devil" << stored;
-    QTest::newRow("RGB RLE") << rle.Bytes() << "devil" << stored;
+    QTest::newRow("RGB raw") << rgb.Bytes() << "devil" << stored << true;
+    QTest::newRow("RGB RLE") << rle.Bytes() << "devil" << stored << true;
     QTest::newRow("grey") << W(Width, Height, W::Grayscale, Ramp).SetCompression(W::Rle).Bytes()
-                          << "devil" << Expected(Grey);
-    QTest::newRow("CMYK") << W(Width, Height, W::Cmyk, Ramp).Bytes() << "devil" << Expected(Ink);
+                          << "devil" << Expected(Grey) << true;
+    QTest::newRow("CMYK") << W(Width, Height, W::Cmyk, Ramp).Bytes() << "devil" << Expected(Ink)
+                          << true;
     // Alpha without layers says nothing about how the picture shows.
-    QTest::newRow("RGB and alpha") << W(rle).SetExtraChannels(1).Bytes() << "devil" << stored;
-    QTest::newRow("RGB 16-bit raw") << W(rgb).SetDepth(16).Bytes() << "devil" << stored;
+    QTest::newRow("RGB and alpha")
+        << W(rle).SetExtraChannels(1).Bytes() << "devil" << stored << true;
+    QTest::newRow("RGB 16-bit raw") << W(rgb).SetDepth(16).Bytes() << "devil" << stored << true;
     // A PSB named .psd: the header decides, never the name.
-    QTest::newRow("PSB") << W(rle).SetLargeFormat(true).Bytes() << "magick" << stored;
-    QTest::newRow("16-bit RLE") << W(rle).SetDepth(16).Bytes() << "magick" << stored;
-    QTest::newRow("no real composite") << standIn << "magick" << Expected(OnWhite);
+    QTest::newRow("PSB") << W(rle).SetLargeFormat(true).Bytes() << "magick" << stored << true;
+    QTest::newRow("16-bit RLE") << W(rle).SetDepth(16).Bytes() << "magick" << stored << true;
+    // Neither DevIL nor ImageMagick reads ZIP data, nor DevIL 32-bit data.
+    QTest::newRow("ZIP") << W(rgb).SetCompression(W::Zip).Bytes() << "reader" << stored << true;
+    QTest::newRow("ZIP with prediction")
+        << W(rgb).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored << true;
+    QTest::newRow("16-bit ZIP with prediction")
+        << W(rgb).SetDepth(16).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored
+        << true;
+    QTest::newRow("32-bit ZIP with prediction")
+        << W(rgb).SetDepth(32).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored
+        << true;
+    QTest::newRow("32-bit raw") << W(rgb).SetDepth(32).Bytes() << "magick" << stored << true;
+    QTest::newRow("no real composite") << standIn << "magick" << Expected(OnWhite) << false;
     // Some writers call a real picture a stand-in; DevIL shows it as it is.
     QTest::newRow("a picture called a stand-in")
-        << W(rle).AddResource(1057, W::VersionInfo("Sketch", false)).Bytes() << "devil" << stored;
+        << W(rle).AddResource(1057, W::VersionInfo("Sketch", false)).Bytes() << "devil" << stored
+        << true;
     // The data tell how a writer that is not Photoshop stored its composite.
     QTest::newRow("transparent, unmatted")
-        << transparent("ag-psd", Cutout) << "magick" << Expected(OnWhite);
+        << transparent("ag-psd", Cutout) << "magick" << Expected(OnWhite) << true;
+    // Whether the writer blended the colour on white takes our reader a first pass over the
+    // rows; the run has ImageMagick rebuild this one from its layer.
+    QTest::newRow("transparent, unmatted, ZIP")
+        << transparent("ag-psd", Cutout, W::Zip) << "magick" << Expected(OnWhite) << true;
     QTest::newRow("transparent, matted, no writer named")
-        << transparent("", Matted) << "magick" << Expected(OnWhite);
+        << transparent("", Matted) << "magick" << Expected(OnWhite) << true;
     // Photoshop's composite is blended on white already, and DevIL shows it as stored.
     QTest::newRow("transparent, from Photoshop")
-        << transparent("Adobe Photoshop", Cutout) << "devil" << stored;
+        << transparent("Adobe Photoshop", Cutout) << "devil" << stored << true;
     QTest::newRow("transparent, from Photoshop by its metadata")
         << W(Width, Height, W::Rgb, Cutout)
                .SetExtraChannels(1)
                .SetLayer(Cutout, true)
                .AddResource(1060, "<rdf:Description xmp:CreatorTool=\"Adobe Photoshop 25.0\"/>")
                .Bytes()
-        << "devil" << stored;
-    QTest::newRow("CMYK with a profile") << cmykWithProfile << "magick" << cmykShown;
+        << "devil" << stored << true;
+    QTest::newRow("CMYK with a profile") << cmykWithProfile << "magick" << cmykShown << true;
     QTest::newRow("Lab") << W(Width, Height, W::Lab, LabHalves).Bytes() << "magick"
-                         << LabHalvesShown();
+                         << LabHalvesShown() << true;
     QTest::newRow("damaged profile") << W(rle).AddResource(1039, "no profile").Bytes()
-                                     << "devil, damaged colour profile ignored" << stored;
-    QTest::newRow("neither") << zip << "" << QImage();
+                                     << "devil, damaged colour profile ignored" << stored << true;
+    QTest::newRow("neither") << zip << "" << QImage() << false;
 }
 
 void TestDecoders::convertsPixelForPixel()
@@ -209,18 +236,60 @@ void TestDecoders::convertsPixelForPixel()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, decoder);
     QFETCH(QImage, expected);
+    QFETCH(bool, streamed);
 
     if (bytes.isEmpty())
         QSKIP("no CMYK profile installed (libgs-common)");
     const QTemporaryDir dir;
-    const EntryResult entry = ConvertAll({WriteFile(dir, "a.psd", bytes)}).entries.value(0);
+    const QString source = WriteFile(dir, "a.psd", bytes);
+    const EntryResult entry = ConvertAll({source}).entries.value(0);
     QCOMPARE(entry.status, decoder.isEmpty() ? wire::Status::Unreadable : wire::Status::Ok);
     // The decoder that served it, or why neither could.
     QVERIFY2(decoder.isEmpty() ? !entry.detail.isEmpty() : entry.detail == decoder,
              qPrintable(entry.detail));
     // Quality 99 keeps these well within JPEG error; a wrong rendering scores below 30 dB.
-    const double db = PsnrDb(QImage(dir.filePath("a.jpg")), expected, Width / 4);
-    QVERIFY2(db >= 40, qPrintable(QString::number(db)));
+    QStringList made{dir.filePath("a.jpg")};
+    if (streamed) {
+        const std::string path = QFile::encodeName(source).toStdString();
+        const auto plan = PlanDecode(path);
+        made << dir.filePath("streamed.jpg");
+        const wire::Response response = ConvertByStreaming(
+            path, QFile::encodeName(made.last()).toStdString(), std::get<DecodePlan>(plan));
+        QCOMPARE(response.status, wire::Status::Ok);
+    }
+    for (const QString &jpeg : made) {
+        const double db = PsnrDb(QImage(jpeg), expected, Width / 4);
+        QVERIFY2(db >= 40, qPrintable(QFileInfo(jpeg).fileName() + QString(": %1").arg(db)));
+    }
+}
+
+// Flat rows make a poster of 20,000 x 20,000 pixels of a few MB; ImageMagick takes at most
+// 16,000 a side, and DevIL would hold 1.6 GB.
+void TestDecoders::streamsBeyondImageMagicksLimit()
+{
+    constexpr int Side = 20'000;
+    constexpr int Stripes = 8;
+    const auto stripe = [](int y, int channel) {
+        return quint8(y * Stripes / Side * 30 + channel * 40);
+    };
+    const QTemporaryDir dir;
+    const QString poster =
+        WriteFile(dir, "poster.psb", PsdWriter::FlatRows(Side, Side, PsdWriter::Rgb, stripe));
+    const EntryResult entry = ConvertAll({poster}).entries.value(0);
+    QCOMPARE(entry.status, wire::Status::Ok);
+    QCOMPARE(entry.detail, "reader");
+    QImageReader reader(QFile::decodeName(entry.target));
+    QCOMPARE(reader.size(), QSize(Side, Side));
+    // At an eighth, which the JPEG decoder does cheaply.
+    reader.setScaledSize(QSize(Side / 8, Side / 8));
+    const QImage image = reader.read();
+    for (int i = 0; i < Stripes; ++i) {
+        const int y = (2 * i + 1) * Side / Stripes / 2;
+        const QRgb shown = image.pixel(Side / 16, y / 8);
+        for (const auto &[value, channel] :
+             {std::pair{qRed(shown), 0}, {qGreen(shown), 1}, {qBlue(shown), 2}})
+            QVERIFY2(std::abs(value - stripe(y, channel)) <= 2, qPrintable(QString::number(i)));
+    }
 }
 
 void TestDecoders::corpusMatchesReferences_data()
