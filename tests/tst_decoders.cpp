@@ -226,8 +226,25 @@ void TestDecoders::convertsPixelForPixel_data()
     QTest::newRow("CMYK with a profile") << cmykWithProfile << "magick" << cmykShown << true;
     QTest::newRow("Lab") << W(Width, Height, W::Lab, LabHalves).Bytes() << "magick"
                          << LabHalvesShown() << true;
-    QTest::newRow("damaged profile") << W(rle).AddResource(1039, "no profile").Bytes()
-                                     << "devil, damaged colour profile ignored" << stored << true;
+    // A profile that is no use converts as if there were none, and says so. (No bytes: the
+    // profile is not installed.)
+    const QByteArray cmykProfile = SystemProfile("default_cmyk.icc");
+    const auto tagged = [&](W file, const QByteArray &profile) {
+        return profile.isEmpty() ? QByteArray() : file.AddResource(1039, profile).Bytes();
+    };
+    const QString ignored = "damaged colour profile ignored";
+    QTest::newRow("damaged profile")
+        << tagged(rle, "no profile") << "devil, " + ignored << stored << true;
+    QTest::newRow("truncated profile")
+        << tagged(W(Width, Height, W::Cmyk, Ramp), cmykProfile.left(300)) << "magick, " + ignored
+        << Expected(Ink) << true;
+    QTest::newRow("profile of another mode")
+        << tagged(rle, cmykProfile) << "devil, colour profile of another colour mode ignored"
+        << stored << true;
+    QTest::newRow("sRGB profile") << tagged(rle, SystemProfile("srgb.icc")) << "devil" << stored
+                                  << true;
+    QTest::newRow("32-bit grey") << W(Width, Height, W::Grayscale, Ramp).SetDepth(32).Bytes()
+                                 << "magick" << Expected(Grey) << true;
     QTest::newRow("neither") << zip << "" << QImage() << false;
 }
 
@@ -239,7 +256,7 @@ void TestDecoders::convertsPixelForPixel()
     QFETCH(bool, streamed);
 
     if (bytes.isEmpty())
-        QSKIP("no CMYK profile installed (libgs-common)");
+        QSKIP("no colour profiles installed (libgs-common)");
     const QTemporaryDir dir;
     const QString source = WriteFile(dir, "a.psd", bytes);
     const EntryResult entry = ConvertAll({source}).entries.value(0);
