@@ -210,10 +210,13 @@ void TestIntakes::argumentsInOrder()
     // A folder is gathered; a file, there or not, is taken as given, beside where it is named.
     const QByteArrayList entries =
         EntriesOfArguments({"dossier\xe9", "caf\xe9.psd", "", m_root + "gone.psd", "./caf\xe9.psd"},
-                           QStringLiteral("psd"));
-    QDir::setCurrent(before);
+                           QStringLiteral("psd"), m_host);
     QCOMPARE(entries, (QByteArrayList{made[1], made[2], made[0], m_root + "gone.psd",
                                       m_root + "./caf\xe9.psd"}));
+    // From the top folder too.
+    QDir::setCurrent("/");
+    QCOMPARE(EntriesOfArguments({m_root.mid(1) + "caf\xe9.psd"}, "psd", m_host), made.mid(0, 1));
+    QDir::setCurrent(before);
 }
 
 void TestIntakes::dropAppendsLocalPathsInOrder_data()

@@ -202,13 +202,16 @@ void TestMainWindow::closeDuringRunEndsAfterFilesInHand()
 void TestMainWindow::commandsWhileAScanYields_data()
 {
     QTest::addColumn<bool>("close");
-    QTest::newRow("conversion") << false;
-    QTest::newRow("close") << true;
+    QTest::addColumn<bool>("named"); // on the command line, rather than chosen
+    QTest::newRow("conversion") << false << false;
+    QTest::newRow("close") << true << false;
+    QTest::newRow("close, folder named") << true << true;
 }
 
 void TestMainWindow::commandsWhileAScanYields()
 {
     QFETCH(bool, close);
+    QFETCH(bool, named);
     QTemporaryDir root;
     QStringList tree{"a.psd", "B/b.psd", "C/c.PSD", "B/B1/d.psd", "x.txt", "~t.psd"};
     for (QString &file : tree) {
@@ -229,9 +232,13 @@ void TestMainWindow::commandsWhileAScanYields()
         busyMeanwhile = QGuiApplication::overrideCursor() != nullptr;
     };
     QMetaObject::invokeMethod(window.form.get(), command, Qt::QueuedConnection);
-    QTest::mouseClick(window.Control("addFolder"), Qt::LeftButton);
-    QTRY_COMPARE(window.shown.size(), close ? 2 : 3); // a message only from the conversion
-    QCOMPARE(window.shown[1], "folder|Please select folder to add:");
+    if (named)
+        window.form->addArguments({QFile::encodeName(root.path())});
+    else
+        QTest::mouseClick(window.Control("addFolder"), Qt::LeftButton);
+    // The two dialogs of a chosen folder, and a message only from the conversion.
+    QTRY_COMPARE(window.shown.size(), (named ? 0 : 2) + (close ? 0 : 1));
+    QVERIFY(named || window.shown[1] == "folder|Please select folder to add:");
     // A close ends the scan and then the window; a conversion leaves the scan to go on.
     QCOMPARE(window.form->isVisible(), !close);
     QByteArrayList expected;

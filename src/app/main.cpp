@@ -1,8 +1,8 @@
 #include "argumententries.h"
-#include "filelist.h"
 #include "mainwindow.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -12,8 +12,10 @@ int main(int argc, char *argv[])
 
     MainWindow window;
     window.show();
-    // What the file manager's "Open With" or a shell names, after Qt has taken its own options.
-    window.list().AppendPaths(EntriesOfArguments(ArgumentBytes(argc, argv), QStringLiteral("psd")));
+    // What the file manager's "Open With" or a shell names, after Qt has taken its own options;
+    // from the event loop, so that a close during the gathering ends the program.
+    const QByteArrayList arguments = ArgumentBytes(argc, argv);
+    QTimer::singleShot(0, &window, [&] { window.addArguments(arguments); });
     // Closing the window, the only one, ends the program.
     return app.exec();
 }

@@ -149,7 +149,8 @@ void MainWindow::startUp()
     setWindowTitle(QStringLiteral("Quillmere"));
 
     const QString handPointer = m_hooks.programFolder + QStringLiteral("/HAND-M.CUR");
-    if (const auto hand = FileExists(QFile::encodeName(handPointer)) ? LoadPointerImage(handPointer) : std::nullopt) {
+    const bool handThere = FileExists(QFile::encodeName(handPointer));
+    if (const auto hand = handThere ? LoadPointerImage(handPointer) : std::nullopt) {
         for (QWidget *button : {m_addFilesButton, m_addFolderButton, m_convertButton})
             button->setCursor(*hand);
     }
@@ -168,8 +169,18 @@ void MainWindow::addFiles()
 
 void MainWindow::addFolder()
 {
+    scan([this] { m_folderIntake.Run(); });
+}
+
+void MainWindow::addArguments(const QByteArrayList &arguments)
+{
+    scan([&] { m_folderIntake.AddArguments(arguments); });
+}
+
+void MainWindow::scan(const std::function<void()> &work)
+{
     ++m_scans;
-    m_folderIntake.Run();
+    work();
     --m_scans;
     closeIfAsked();
 }
@@ -196,9 +207,10 @@ void MainWindow::finishRun(const RunReport &report)
 {
     QGuiApplication::restoreOverrideCursor();
     m_progressBar->setValue(0);
+    // Only a close stops a run, and the window goes without a message then.
     if (m_closeAsked)
         closeIfAsked();
-    else if (!report.stopped)
+    else
         m_hooks.showMessage(this, ClosingMessage(report));
 }
 

@@ -30,6 +30,9 @@ public:
 
     FileList &list() { return m_list; }
     ConversionRun &run() { return m_run; }
+    // What the file manager's "Open With" or a shell names: gathered as a scan, which a close
+    // ends at its next yield.
+    void addArguments(const QByteArrayList &arguments);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -42,6 +45,7 @@ private:
     void startUp();
     void addFiles();
     void addFolder();
+    void scan(const std::function<void()> &work);
     void convert();
     void showProgress();
     void finishRun(const RunReport &report);

@@ -10,18 +10,14 @@
 namespace
 {
 
-// Nothing asks a command line's scan to stop: ending the program ends it.
-class WholeScan : public ScanControl
-{
-public:
-    bool ScanShouldStop() const override { return false; }
-};
-
+// With its slash; empty when the current folder is unknown (it was removed, say).
 QByteArray CurrentFolder()
 {
     char *folder = ::getcwd(nullptr, 0);
-    const QByteArray bytes(folder);
+    QByteArray bytes(folder);
     std::free(folder);
+    if (!bytes.isEmpty() && !bytes.endsWith('/'))
+        bytes += '/';
     return bytes;
 }
 
@@ -33,18 +29,19 @@ bool IsFolder(const QByteArray &path)
 
 } // namespace
 
-QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString &extension)
+QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString &extension,
+                                  ScanControl &control)
 {
     QByteArrayList entries;
-    WholeScan control;
-    QByteArray current = CurrentFolder();
-    if (!current.endsWith('/'))
-        current += '/';
+    const QByteArray current = CurrentFolder();
     for (const QByteArray &argument : arguments) {
+        if (control.ScanShouldStop())
+            break;
         if (argument.isEmpty())
             continue;
+        // Left relative when there is nothing to resolve it against; it then fails as unreadable.
         const QByteArray path =
-            argument.startsWith('/') || current == "/" ? argument : current + argument;
+            argument.startsWith('/') || current.isEmpty() ? argument : current + argument;
         if (IsFolder(path))
             GatherFiles(path, extension, control,
                         [&](const QByteArrayList &files) { entries.append(files); });

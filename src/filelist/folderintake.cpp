@@ -1,5 +1,6 @@
 #include "folderintake.h"
 
+#include "argumententries.h"
 #include "filelist.h"
 #include "folderintakehost.h"
 #include "gatherfiles.h"
@@ -16,11 +17,24 @@ void FolderIntake::Run()
     const QString folder = m_host.ChooseFolder(FolderPrompt);
     if (folder.isEmpty())
         return;
+    // The chooser speaks text; the scan below it reads names as bytes.
+    WhileBusy([&] {
+        GatherFiles(QFile::encodeName(folder), extension, m_host,
+                    [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
+    });
+}
+
+void FolderIntake::AddArguments(const QByteArrayList &arguments)
+{
+    WhileBusy(
+        [&] { m_list.AppendPaths(EntriesOfArguments(arguments, QStringLiteral("psd"), m_host)); });
+}
+
+void FolderIntake::WhileBusy(const std::function<void()> &work)
+{
     if (m_scans++ == 0)
         m_host.SetBusy(true);
-    // The chooser speaks text; the scan below it reads names as bytes.
-    GatherFiles(QFile::encodeName(folder), extension, m_host,
-                [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
+    work();
     if (--m_scans == 0)
         m_host.SetBusy(false);
 }

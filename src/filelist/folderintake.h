@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QLatin1StringView>
 #include <QString>
+
+#include <functional>
 
 class FileList;
 class FolderIntakeHost;
@@ -21,8 +24,14 @@ public:
     FolderIntake(FileList &list, FolderIntakeHost &host);
 
     void Run();
+    // Paths named on the command line, gathered as EntriesOfArguments gathers them, for psd
+    // files; asks nothing.
+    void AddArguments(const QByteArrayList &arguments);
 
 private:
+    // The pointer stays busy while the work runs and any scan nested in its yields.
+    void WhileBusy(const std::function<void()> &work);
+
     FileList &m_list;
     FolderIntakeHost &m_host;
     // Scans in progress, nested ones included: the pointer stays busy until the last ends.
