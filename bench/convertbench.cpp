@@ -4,7 +4,6 @@
 #include "closingmessage.h"
 #include "conversionrun.h"
 #include "psdheader.h"
-#include "runtoend.h"
 
 #include <QDir>
 #include <QElapsedTimer>

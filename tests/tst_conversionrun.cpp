@@ -4,7 +4,6 @@
 #include "conversionrun.h"
 #include "fixtures.h"
 #include "psdwriter.h"
-#include "runtoend.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -2,7 +2,6 @@
 #include "decodeplan.h"
 #include "fixtures.h"
 #include "psdwriter.h"
-#include "runtoend.h"
 #include "streamconversion.h"
 
 #include <QDir>

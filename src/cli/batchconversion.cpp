@@ -6,10 +6,8 @@
 #include "conversionrun.h"
 #include "progressline.h"
 #include "runreport.h"
+#include "scancontrol.h"
 
-#include <QEventLoop>
-
-#include <algorithm>
 #include <csignal>
 #include <pthread.h>
 #include <unistd.h>
@@ -45,6 +43,21 @@ bool TakeInterrupt()
     return true;
 }
 
+bool StopAsked()
+{
+    return TakeInterrupt() || TerminateAsked;
+}
+
+// A stop during the gathering ends it there, and nothing is converted.
+class StoppableScan : public ScanControl
+{
+public:
+    bool ScanShouldStop() const override { return m_stopped = m_stopped || StopAsked(); }
+
+private:
+    mutable bool m_stopped = false;
+};
+
 // Often enough for a clock to look alive, rarely enough to cost nothing.
 constexpr int TickMs = 200;
 
@@ -60,58 +73,57 @@ BatchConversion::BatchConversion(const CommandLine &line, std::FILE *out)
     : m_line(line), m_out(out), m_onTerminal(::isatty(::fileno(out)) == 1)
 {
     m_ticker.setInterval(TickMs);
-    connect(&m_ticker, &QTimer::timeout, this, &BatchConversion::OnTick);
+    connect(&m_ticker, &QTimer::timeout, this, &BatchConversion::DrawProgress);
 }
 
 int BatchConversion::Run()
 {
     m_clock.start();
-    m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension());
+    std::signal(SIGTERM, AskTerminate);
+    StoppableScan scan;
+    m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension(), scan);
     if (m_sources.isEmpty()) {
         Write("0 files: nothing to convert.\n");
         return 0;
     }
+    RunReport report;
+    if (scan.ScanShouldStop()) {
+        // Stopped while gathering: nothing was handed out.
+        for (const QByteArray &source : std::as_const(m_sources))
+            report.entries.append({source, {}, wire::Status::NotConverted, {}});
+    } else {
+        report = Convert();
+    }
+    Write(Summary(report).toUtf8() + '\n');
+    return report.FailedCount() == 0 ? 0 : 1;
+}
+
+RunReport BatchConversion::Convert()
+{
     ConversionRun run;
     if (m_line.Jobs() > 0)
         run.SetWorkerCount(m_line.Jobs());
     connect(&run, &ConversionRun::EntryFinished, this,
             [this](int, const EntryResult &result) { OnEntryFinished(result); });
-    QEventLoop loop;
-    RunReport report;
-    connect(&run, &ConversionRun::Finished, &loop, [&](const RunReport &finished) {
-        report = finished;
-        loop.quit();
-    });
     connect(&m_ticker, &QTimer::timeout, &run, [&run] {
-        if ((TakeInterrupt() || TerminateAsked) && run.IsRunning())
+        if (StopAsked() && run.IsRunning())
             run.Cancel();
     });
-    std::signal(SIGTERM, AskTerminate);
-    run.Start(m_sources);
     DrawProgress();
     m_ticker.start();
-    loop.exec();
+    const RunReport report = RunToEnd(run, m_sources);
     m_ticker.stop();
     ClearProgress();
-    Write(Summary(report).toUtf8() + '\n');
-    return report.FailedCount() == 0 ? 0 : 1;
+    return report;
 }
 
 void BatchConversion::OnEntryFinished(const EntryResult &result)
 {
     ++m_finished;
-    if (result.status == wire::Status::Ok || result.status == wire::Status::NotConverted)
+    if (result.status == wire::Status::Ok)
         return;
     ClearProgress();
-    // One line per file, whatever its name holds.
-    QByteArray source = result.source;
-    source.replace('\n', "\\n");
-    Write(source + ": " + FailureText(result).toUtf8() + '\n');
-    DrawProgress();
-}
-
-void BatchConversion::OnTick()
-{
+    Write(FailureLine(result) + '\n');
     DrawProgress();
 }
 
@@ -143,10 +155,7 @@ QString BatchConversion::Summary(const RunReport &report) const
 {
     const int total = int(report.entries.size());
     const int failed = report.FailedCount();
-    const int skipped = int(
-        std::count_if(report.entries.cbegin(), report.entries.cend(), [](const EntryResult &entry) {
-            return entry.status == wire::Status::NotConverted;
-        }));
+    const int skipped = report.CountOf(wire::Status::NotConverted);
     const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
     QString text = QStringLiteral("%1 %2: %3 converted")
                        .arg(total)

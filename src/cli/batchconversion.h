@@ -30,8 +30,8 @@ public:
     int Run();
 
 private:
+    RunReport Convert();
     void OnEntryFinished(const EntryResult &result);
-    void OnTick();
     void DrawProgress();
     void ClearProgress();
     void Write(const QByteArray &bytes);

@@ -1,6 +1,5 @@
 #include "closingmessage.h"
 
-#include "filelist.h"
 #include "runreport.h"
 
 namespace
@@ -48,9 +47,12 @@ QString ReasonText(wire::Status status)
     return QString();
 }
 
-QString FailureText(const EntryResult &entry)
+QByteArray FailureLine(const EntryResult &entry)
 {
-    return ReasonText(entry.status) + Brief(entry.detail);
+    // A line break inside a name would read as two entries.
+    QByteArray source = entry.source;
+    source.replace('\n', "\\n");
+    return source + ": " + (ReasonText(entry.status) + Brief(entry.detail)).toUtf8();
 }
 
 QString ClosingMessage(const RunReport &report)
@@ -68,10 +70,7 @@ QString ClosingMessage(const RunReport &report)
             continue;
         if (named == MaxNamed)
             break;
-        // A line break inside a name would read as two entries.
-        QString source = FileList::Readable(entry.source);
-        source.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-        text += QStringLiteral("\n%1: %2").arg(source, FailureText(entry));
+        text += QLatin1Char('\n') + QString::fromUtf8(FailureLine(entry));
         ++named;
     }
     if (failed > named)

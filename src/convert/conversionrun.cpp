@@ -5,6 +5,7 @@
 #include "workerclient.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 ConversionRun::ConversionRun(QObject *parent)
     : QObject(parent),
@@ -150,4 +151,17 @@ void ConversionRun::OnWorkerFinished(std::size_t slot, const wire::Response &res
     m_memoryInHand -= m_estimates[index];
     emit EntryFinished(index, entry);
     HandOut();
+}
+
+RunReport RunToEnd(ConversionRun &run, const QByteArrayList &sources)
+{
+    RunReport report;
+    QEventLoop loop;
+    QObject::connect(&run, &ConversionRun::Finished, &loop, [&](const RunReport &finished) {
+        report = finished;
+        loop.quit();
+    });
+    if (run.Start(sources))
+        loop.exec();
+    return report;
 }

@@ -69,3 +69,7 @@ private:
     bool m_running = false;
     bool m_stopRequested = false;
 };
+
+// Converts the sources in an event loop of its own, as a program without a window does, and
+// returns the report; an empty one when a run was already going on.
+RunReport RunToEnd(ConversionRun &run, const QByteArrayList &sources);

@@ -19,4 +19,5 @@ struct RunReport {
     QVector<EntryResult> entries; // in list order
     bool stopped = false;         // a stop request ended the run early
     int FailedCount() const;
+    int CountOf(wire::Status status) const;
 };
