@@ -58,15 +58,15 @@ bool ConversionRun::Start(const QByteArrayList &sources)
     if (m_running)
         return false;
     StartWorkers();
+    // Targets and estimates wait for each entry's turn: a long list starts at once, and a
+    // folder that goes meanwhile is seen.
     m_report = RunReport();
-    m_estimates.clear();
-    for (const QByteArray &source : sources) {
-        const EntryResult entry{source, TargetPathOf(source), wire::Status::NotConverted, {}};
-        m_estimates.push_back(entry.target.isEmpty() ? 0 : MemoryEstimateOf(source));
-        m_report.entries.append(entry);
-    }
+    for (const QByteArray &source : sources)
+        m_report.entries.append({source, {}, wire::Status::NotConverted, {}});
+    m_estimates.assign(std::size_t(sources.size()), 0);
     m_memoryBudget = MemoryBudgetBytes();
     m_next = 0;
+    m_prepared = 0;
     m_running = true;
     m_stopRequested = false;
     // The caller hears of the first entry only once it is back in the event loop.
@@ -85,6 +85,11 @@ void ConversionRun::HandOut()
     while (!m_stopRequested && m_next < n) {
         const int index = m_next;
         EntryResult &entry = m_report.entries[index];
+        if (m_prepared == index) {
+            entry.target = TargetPathOf(entry.source);
+            m_estimates[index] = entry.target.isEmpty() ? 0 : MemoryEstimateOf(entry.source);
+            ++m_prepared;
+        }
         if (entry.target.isEmpty()) {
             // No folder means no safe place for its JPEG.
             ++m_next;

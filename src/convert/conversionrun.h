@@ -64,7 +64,8 @@ private:
     std::vector<qint64> m_estimates;
     qint64 m_memoryBudget = 0;
     qint64 m_memoryInHand = 0;
-    int m_next = 0;
+    int m_next = 0;     // the next entry to hand out
+    int m_prepared = 0; // entries whose target and estimate are known
     int m_inFlight = 0;
     bool m_running = false;
     bool m_stopRequested = false;
