@@ -25,6 +25,12 @@ qint64 FileSize(const QByteArray &path)
     return ::stat(path.constData(), &info) == 0 ? qint64(info.st_size) : 0;
 }
 
+int TimeLimitMs(qint64 sourceBytes)
+{
+    const qint64 limit = BaseTimeLimitMs + sourceBytes / (1 << 20) * TimeLimitMsPerMiB;
+    return int(std::min<qint64>(limit, qint64(wire::MaxSecondsPerEntry) * 1000));
+}
+
 bool IsStopSignal(int signal)
 {
     return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP;
@@ -60,15 +66,12 @@ WorkerClient::~WorkerClient()
     }
 }
 
-int WorkerClient::TimeLimitMs(qint64 sourceBytes)
-{
-    const qint64 limit = BaseTimeLimitMs + sourceBytes / (1 << 20) * TimeLimitMsPerMiB;
-    return int(std::min<qint64>(limit, qint64(wire::MaxSecondsPerEntry) * 1000));
-}
-
 void WorkerClient::Convert(const QByteArray &source, const QByteArray &target)
 {
     Q_ASSERT(!m_busy);
+    // A process we killed may not be reaped yet; its end must not be taken for this entry's.
+    if (m_killed)
+        m_process.waitForFinished(StartWaitMs);
     const QScopedValueRollback<bool> converting(m_converting, true);
     m_busy = true;
     m_timedOut = false;
@@ -117,9 +120,11 @@ void WorkerClient::OnReadyRead()
     m_buffer.append(bytes.constData(), std::size_t(bytes.size()));
     bool malformed = false;
     std::optional<wire::Response> response = wire::TakeResponse(m_buffer, malformed);
+    if (m_killed)
+        return; // what it says now is too late: its end decides the entry
     if (malformed || (response && !m_busy)) {
         // A worker that talks out of turn cannot be trusted with the next entry.
-        m_process.kill();
+        Kill();
         return;
     }
     if (response)
@@ -130,6 +135,7 @@ void WorkerClient::OnProcessEnded(int exitCode, QProcess::ExitStatus exitStatus)
 {
     // Whatever its decoders left there goes with the process, however it ended.
     m_scratch.reset();
+    m_killed = false;
     if (!m_busy)
         return;
     // It may have died halfway through a save: take its temporary file away with it.
@@ -156,6 +162,12 @@ wire::Response WorkerClient::WhyItEnded(int exitCode, QProcess::ExitStatus exitS
 void WorkerClient::OnTimeout()
 {
     m_timedOut = true;
+    Kill();
+}
+
+void WorkerClient::Kill()
+{
+    m_killed = true;
     m_process.kill();
 }
 

@@ -25,11 +25,9 @@ public:
     // Finished follows exactly once, never from inside this call. Paths are the file
     // system's bytes.
     void Convert(const QByteArray &source, const QByteArray &target);
-    // Overrides TimeLimitMs for every entry when above 0.
+    // Overrides, when above 0, how long an entry may take (by default generous, and growing
+    // with the file's size).
     void SetTimeLimitMs(int limit) { m_timeLimitMs = limit; }
-
-    // How long an entry may take: generous, and growing with the file's size.
-    static int TimeLimitMs(qint64 sourceBytes);
 
 signals:
     void Finished(const wire::Response &response);
@@ -40,6 +38,7 @@ private:
     void OnProcessEnded(int exitCode, QProcess::ExitStatus exitStatus);
     wire::Response WhyItEnded(int exitCode, QProcess::ExitStatus exitStatus) const;
     void OnTimeout();
+    void Kill();
     void Finish(wire::Response response);
 
     QString m_program;
@@ -53,5 +52,6 @@ private:
     int m_timeLimitMs = 0;
     bool m_busy = false;
     bool m_timedOut = false;
+    bool m_killed = false; // by us, and not yet reaped
     bool m_converting = false;
 };
