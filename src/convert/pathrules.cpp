@@ -1,7 +1,6 @@
 #include "pathrules.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -45,10 +44,4 @@ QByteArray ShortPathOf(const QByteArray &path)
 bool FileExists(const QByteArray &path)
 {
     return StatSucceeds(path);
-}
-
-void DeleteFileQuietly(const QByteArray &path)
-{
-    if (Passable(path))
-        ::unlink(path.constData());
 }

@@ -16,4 +16,3 @@ QByteArray StripExtension(const QByteArray &name);
 QByteArray ShortPathOf(const QByteArray &path);
 
 bool FileExists(const QByteArray &path);
-void DeleteFileQuietly(const QByteArray &path);

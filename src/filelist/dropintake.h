@@ -18,7 +18,6 @@ public:
     bool Drop(const QMimeData *data);
 
     void TurnOff() { m_on = false; }
-    bool IsOn() const { return m_on; }
 
 private:
     FileList &m_list;
