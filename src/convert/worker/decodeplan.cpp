@@ -116,6 +116,9 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
     const std::optional<PsdHeader> header = ReadPsdHeader(source);
     if (!header)
         return DecodePlan{};
+    // Nothing to convert, and no row size for the reader to divide by.
+    if (header->width == 0 || header->height == 0)
+        return wire::Response{wire::Status::Unreadable, "damaged file: " + Pixels(*header)};
     if (const std::string reason = TooLargeToRead(*header); !reason.empty())
         return wire::Response{wire::Status::TooLarge, reason};
     const PsdContents contents = ReadPsdContents(source, *header);
