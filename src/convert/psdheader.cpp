@@ -143,11 +143,10 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
 {
     if (header.depth != 8 && header.depth != 16)
         return 0;
-    const std::uint64_t channels = header.colorMode == 1   ? 1
-                                   : header.colorMode == 3 ? 3
-                                   : header.colorMode == 4 ? 4
-                                                           : 0;
-    return std::min(channels, std::uint64_t(header.channels));
+    const int mode = header.colorMode;
+    if (mode != Grayscale && mode != Rgb && mode != Cmyk)
+        return 0;
+    return std::min(std::uint64_t(ColourChannels(mode)), std::uint64_t(header.channels));
 }
 
 std::string CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,

@@ -15,6 +15,15 @@ constexpr std::uint32_t MaxJpegSide = 65'500;
 constexpr int MaxChannels = 56;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
+// The PSD colour modes that some decoder here takes as they are stored.
+enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
+
+// The colour channels of a mode: 1 grey, 4 CMYK, and 3 for RGB, Lab and the rest.
+constexpr int ColourChannels(int colorMode)
+{
+    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
+}
+
 struct PsdHeader {
     int version = 0; // 1 PSD, 2 PSB (large document format)
     int channels = 0;

@@ -11,8 +11,6 @@ constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
 constexpr std::uint32_t MagickMaxSide = 16'000;
 constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
 
-enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
-
 bool IsFromPhotoshop(const PsdContents &contents)
 {
     return contents.writer.starts_with("Adobe Photoshop");
@@ -105,11 +103,6 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
 }
 
 } // namespace
-
-int ColourChannels(int colorMode)
-{
-    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
-}
 
 std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
 {

@@ -34,10 +34,6 @@ struct DecodePlan {
     bool readerFallback = false; // the reader takes over when the decoders fail
 };
 
-// The colour channels of a PSD colour mode of those the reader takes: 1 grey, 4 CMYK, 3 RGB
-// and Lab.
-int ColourChannels(int colorMode);
-
 // Which decoder takes the source and how, decided from its header and sections (never from
 // its name); or the response refusing it: too large, or damaged.
 std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source);

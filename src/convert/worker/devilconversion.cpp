@@ -67,7 +67,7 @@ std::optional<SampleLayout> LayoutOfBoundImage()
     if (format != IL_LUMINANCE && format != IL_LUMINANCE_ALPHA && format != IL_RGB &&
         format != IL_RGBA)
         return std::nullopt;
-    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? 1 : 3;
+    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? Grayscale : Rgb;
     layout.hasAlpha = format == IL_LUMINANCE_ALPHA || format == IL_RGBA;
     return layout;
 }

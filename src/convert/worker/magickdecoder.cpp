@@ -39,8 +39,6 @@ std::string ReasonOf(const Magick::Exception &exception)
     return text;
 }
 
-enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
-
 // The samples as the file stores them, for the modes the colour step reads; other modes in
 // ImageMagick's own sRGB.
 SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
