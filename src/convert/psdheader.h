@@ -4,6 +4,7 @@
 // about the merged image, read before any decoder sees the file: a damaged or hostile file must
 // not decide how much memory a decoder asks for, nor lead a decoder's parser past its buffers.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ struct PsdHeader {
 
 // nullopt when the file cannot be read or does not begin with a PSD or PSB header.
 std::optional<PsdHeader> ReadPsdHeader(const std::string &path);
+
+// The bytes of one row of a channel as stored.
+std::size_t RowBytesOf(const PsdHeader &header);
 
 // Bytes of the decoded image: width x height x channels x bytes per channel, where a 1-bit
 // channel takes a whole byte once decoded. Saturates instead of wrapping.
