@@ -87,13 +87,8 @@ std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &conten
 DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
 {
     DecodePlan plan;
-    plan.isPsd = true;
     plan.decoder = DevilFallsShort(header, contents) ? Decoder::Magick : Decoder::Devil;
     plan.backdrop = BackdropFor(contents);
-    plan.width = header.width;
-    plan.height = header.height;
-    plan.colorMode = header.colorMode;
-    plan.depth = header.depth;
     plan.header = header;
     plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;

@@ -43,9 +43,9 @@ std::string ReasonOf(const Magick::Exception &exception)
 // ImageMagick's own sRGB.
 SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
 {
-    const int mode = plan.colorMode;
+    const int mode = plan.header.colorMode;
     if (mode == Grayscale || mode == Rgb || mode == Cmyk || mode == Lab)
-        return {mode, plan.depth, image.matte()};
+        return {mode, plan.header.depth, image.matte()};
     image.colorSpace(Magick::sRGBColorspace);
     return {Rgb, 8, image.matte()};
 }
@@ -112,8 +112,8 @@ wire::Response Paint(Magick::Image &image, const DecodePlan &plan)
     RowExporter exporter(image, layout);
     const SampleRows rows = [&](std::uint32_t y) { return exporter.Row(y); };
     const std::unique_ptr<ColourStep> step =
-        ColourStepFor(plan, layout, plan.width, plan.height, rows);
-    return PaintSrgb(*step, plan.width, plan.height, rows);
+        ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
+    return PaintSrgb(*step, plan.header.width, plan.header.height, rows);
 }
 
 class ImageMagick final : public MagickDecoder
@@ -173,7 +173,7 @@ wire::Response ImageMagick::LoadInto(const std::string &source, const DecodePlan
         image.defineValue("psd", "alpha-unblend", "false");
         MagickCore::SetImageInfoFile(image.imageInfo(), file.get());
         image.read("PSD:");
-        if (image.columns() != plan.width || image.rows() != plan.height)
+        if (image.columns() != plan.header.width || image.rows() != plan.header.height)
             return failed("the composite's size differs from the header's");
         return Paint(image, plan);
     } catch (const Magick::Exception &exception) {
