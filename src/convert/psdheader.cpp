@@ -206,8 +206,7 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
 
 std::string TooLargeToRead(const PsdHeader &header)
 {
-    const std::uint32_t maxSide =
-        std::min(header.version == 2 ? MaxSidePsb : MaxSidePsd, MaxJpegSide);
+    const std::uint32_t maxSide = header.version == 2 ? MaxJpegSide : MaxSidePsd;
     if (header.width > maxSide)
         return "width " + std::to_string(header.width) + " pixels, more than " +
                std::to_string(maxSide);

@@ -10,8 +10,7 @@
 #include <string>
 
 constexpr std::uint32_t MaxSidePsd = 30'000;
-constexpr std::uint32_t MaxSidePsb = 300'000;
-// libjpeg's limit; DevIL calls exit() past it.
+// libjpeg's limit, and so a PSB's here; DevIL calls exit() past it.
 constexpr std::uint32_t MaxJpegSide = 65'500;
 constexpr int MaxChannels = 56;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
@@ -44,8 +43,8 @@ std::size_t RowBytesOf(const PsdHeader &header);
 // channel takes a whole byte once decoded. Saturates instead of wrapping.
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 
-// What is too large for any decoder, or "": more than 30,000 pixels a side (PSB: 300,000),
-// more than a JPEG file takes, or more channels than the format allows.
+// What is too large for any decoder, or "": more than 30,000 pixels a side in a PSD, more than
+// a JPEG file takes (65,500) in a PSB, or more channels than the format allows.
 std::string TooLargeToRead(const PsdHeader &header);
 
 // What is too large for a decoder that holds the whole picture, or "": a decoded size of

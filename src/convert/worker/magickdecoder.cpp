@@ -144,8 +144,8 @@ void ImageMagick::Start()
     SetMagickResourceLimit(AreaResource, quarter / sizeof(PixelPacket));
     SetMagickResourceLimit(DiskResource, 4 * MaxDecodedSize);
     // Its checks are "less than".
-    SetMagickResourceLimit(WidthResource, MaxSidePsb + 1);
-    SetMagickResourceLimit(HeightResource, MaxSidePsb + 1);
+    SetMagickResourceLimit(WidthResource, MaxJpegSide + 1);
+    SetMagickResourceLimit(HeightResource, MaxJpegSide + 1);
     // One core per worker: the app runs one worker per core.
     SetMagickResourceLimit(ThreadResource, 1);
     m_started = true;
