@@ -54,6 +54,10 @@ void TestPsdHeader::verdict_data()
         << header(2, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
     QTest::newRow("56 channels") << header(1, 56, 1, 1, 8) << fits;
     QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
+    QTest::newRow("no width") << W::ClaimsSize(1, 3, 0, 10, 8, W::Rgb, W::Rle)
+                              << "damaged file: 0 x 10 pixels";
+    QTest::newRow("no height") << W::ClaimsSize(2, 3, 10, 0, 8, W::Rgb, W::Raw)
+                               << "damaged file: 10 x 0 pixels";
     const int multichannel = 7; // which no decoder but ImageMagick reads
     QTest::newRow("decoded size")
         << W::ClaimsSize(2, 9, 16'000, 16'000, 8, multichannel, W::Zip)

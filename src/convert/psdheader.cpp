@@ -91,31 +91,20 @@ bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContent
     return reader.Seek(end);
 }
 
-// RLE data holds the byte count of every row of every channel, then the rows. DevIL reads a
-// channel's rows as one stream and writes past its buffer where a row runs over, so each must
-// unpack to exactly its bytes. The rows of the first `whiteChannels` are unpacked to tell
-// whether they are all white.
-std::string CheckRleRows(SectionReader &counts, const std::string &path, const PsdHeader &header,
+// DevIL reads a channel's RLE rows as one stream and writes past its buffer where a row runs
+// over, so each must unpack to exactly its bytes. The rows of the first `whiteChannels` are
+// unpacked to tell whether they are all white.
+std::string CheckRleRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset,
                          std::uint64_t whiteChannels, bool &white)
 {
-    const int countBytes = header.version == 2 ? 4 : 2;
-    const std::uint64_t rows = std::uint64_t(header.channels) * header.height;
-    SectionReader data(path);
-    if (rows > counts.Remaining() / std::uint64_t(countBytes) ||
-        !data.Seek(counts.Position() + rows * std::uint64_t(countBytes)))
-        return "image data cut short";
-    const auto rowBytes = std::size_t((std::uint64_t(header.width) * header.depth + 7) / 8);
-    std::vector<unsigned char> packed(MaxPackedRow(rowBytes));
-    std::vector<unsigned char> row(rowBytes);
+    PackedRows packed(path, header, dataOffset, 0);
+    std::vector<unsigned char> row(RowBytesOf(header));
     white = true;
-    for (std::uint64_t i = 0; i < rows; ++i) {
-        const std::uint64_t size = counts.Number(countBytes);
-        if (size > data.Remaining())
-            return "image data cut short";
+    for (std::uint64_t i = 0; i < std::uint64_t(header.channels) * header.height; ++i) {
         const bool look = white && i < whiteChannels * header.height;
-        if (size > packed.size() || !data.Read(packed.data(), std::size_t(size)) ||
-            !UnpackRow(packed.data(), std::size_t(size), look ? row.data() : nullptr, rowBytes))
-            return "a packed row does not fill its width exactly";
+        if (!packed.Next(look ? row.data() : nullptr))
+            return packed.CutShort() ? "image data cut short"
+                                     : "a packed row does not fill its width exactly";
         if (look)
             white = std::all_of(row.cbegin(), row.cend(), [](auto b) { return b == 0xFF; });
     }
@@ -143,11 +132,10 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
 {
     if (header.depth != 8 && header.depth != 16)
         return 0;
-    const std::uint64_t channels = header.colorMode == 1   ? 1
-                                   : header.colorMode == 3 ? 3
-                                   : header.colorMode == 4 ? 4
-                                                           : 0;
-    return std::min(channels, std::uint64_t(header.channels));
+    const int mode = header.colorMode;
+    if (mode != Grayscale && mode != Rgb && mode != Cmyk)
+        return 0;
+    return std::min(std::uint64_t(ColourChannels(mode)), std::uint64_t(header.channels));
 }
 
 std::string CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,
@@ -161,14 +149,14 @@ std::string CheckImageData(SectionReader &reader, const std::string &path, const
     const std::uint64_t whiteChannels =
         contents.hasRealComposite ? 0 : ChannelsWhereWhiteIsFF(header);
     bool white = whiteChannels == 0 || contents.compression > 1;
-    const std::uint64_t channelBytes =
-        SaturatingProduct((std::uint64_t(header.width) * header.depth + 7) / 8, header.height);
+    const std::uint64_t channelBytes = SaturatingProduct(RowBytesOf(header), header.height);
     if (contents.compression == 0) {
         if (SaturatingProduct(channelBytes, std::uint64_t(header.channels)) > reader.Remaining())
             return "image data cut short";
         white = white || AllWhite(reader, SaturatingProduct(channelBytes, whiteChannels));
     } else if (contents.compression == 1) {
-        const std::string damage = CheckRleRows(reader, path, header, whiteChannels, white);
+        const std::string damage =
+            CheckRleRows(path, header, contents.imageDataOffset, whiteChannels, white);
         if (!damage.empty())
             return damage;
     } else if (contents.compression > 3) {
@@ -203,6 +191,11 @@ std::optional<PsdHeader> ReadPsdHeader(const std::string &path)
     return header;
 }
 
+std::size_t RowBytesOf(const PsdHeader &header)
+{
+    return std::size_t((std::uint64_t(header.width) * header.depth + 7) / 8);
+}
+
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
 {
     const std::uint64_t bytesPerChannel = (std::uint64_t(header.depth) + 7) / 8;
@@ -213,8 +206,7 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
 
 std::string TooLargeToRead(const PsdHeader &header)
 {
-    const std::uint32_t maxSide =
-        std::min(header.version == 2 ? MaxSidePsb : MaxSidePsd, MaxJpegSide);
+    const std::uint32_t maxSide = header.version == 2 ? MaxJpegSide : MaxSidePsd;
     if (header.width > maxSide)
         return "width " + std::to_string(header.width) + " pixels, more than " +
                std::to_string(maxSide);

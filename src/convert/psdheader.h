@@ -4,16 +4,25 @@
 // about the merged image, read before any decoder sees the file: a damaged or hostile file must
 // not decide how much memory a decoder asks for, nor lead a decoder's parser past its buffers.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 constexpr std::uint32_t MaxSidePsd = 30'000;
-constexpr std::uint32_t MaxSidePsb = 300'000;
-// libjpeg's limit; DevIL calls exit() past it.
+// libjpeg's limit, and so a PSB's here; DevIL calls exit() past it.
 constexpr std::uint32_t MaxJpegSide = 65'500;
 constexpr int MaxChannels = 56;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
+
+// The PSD colour modes that some decoder here takes as they are stored.
+enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
+
+// The colour channels of a mode: 1 grey, 4 CMYK, and 3 for RGB, Lab and the rest.
+constexpr int ColourChannels(int colorMode)
+{
+    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
+}
 
 struct PsdHeader {
     int version = 0; // 1 PSD, 2 PSB (large document format)
@@ -27,12 +36,15 @@ struct PsdHeader {
 // nullopt when the file cannot be read or does not begin with a PSD or PSB header.
 std::optional<PsdHeader> ReadPsdHeader(const std::string &path);
 
+// The bytes of one row of a channel as stored.
+std::size_t RowBytesOf(const PsdHeader &header);
+
 // Bytes of the decoded image: width x height x channels x bytes per channel, where a 1-bit
 // channel takes a whole byte once decoded. Saturates instead of wrapping.
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 
-// What is too large for any decoder, or "": more than 30,000 pixels a side (PSB: 300,000),
-// more than a JPEG file takes, or more channels than the format allows.
+// What is too large for any decoder, or "": more than 30,000 pixels a side in a PSD, more than
+// a JPEG file takes (65,500) in a PSB, or more channels than the format allows.
 std::string TooLargeToRead(const PsdHeader &header);
 
 // What is too large for a decoder that holds the whole picture, or "": a decoded size of

@@ -26,37 +26,17 @@ private:
     std::size_t m_rowBytes;
 };
 
-// Each row's packed size comes from the table in front of the rows.
-class PackedRows final : public ChannelRows
+class RleRows final : public ChannelRows
 {
 public:
-    PackedRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset,
-               int channel)
-        : m_counts(path), m_data(path), m_countBytes(header.version == 2 ? 4 : 2),
-          m_rowBytes(RowBytesOf(header)), m_packed(MaxPackedRow(m_rowBytes))
+    RleRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset, int channel)
+        : m_rows(path, header, dataOffset, channel)
     {
-        const std::uint64_t rows = std::uint64_t(header.channels) * header.height;
-        // The rows of the channels before this one come first.
-        std::uint64_t start = dataOffset + rows * std::uint64_t(m_countBytes);
-        m_counts.Seek(dataOffset);
-        for (std::uint64_t i = 0; i < std::uint64_t(channel) * header.height; ++i)
-            start += m_counts.Number(m_countBytes);
-        m_data.Seek(start);
     }
-    bool Next(unsigned char *row) override
-    {
-        const std::uint64_t size = m_counts.Number(m_countBytes);
-        return !m_counts.Failed() && size <= m_packed.size() &&
-               m_data.Read(m_packed.data(), std::size_t(size)) &&
-               UnpackRow(m_packed.data(), std::size_t(size), row, m_rowBytes);
-    }
+    bool Next(unsigned char *row) override { return m_rows.Next(row); }
 
 private:
-    SectionReader m_counts;
-    SectionReader m_data;
-    int m_countBytes;
-    std::size_t m_rowBytes;
-    std::vector<unsigned char> m_packed;
+    PackedRows m_rows;
 };
 
 // One zlib stream holds the channels one after another; each channel has an inflater of its
@@ -157,11 +137,6 @@ void ZipRows::Unpredict(unsigned char *row)
 
 } // namespace
 
-std::size_t RowBytesOf(const PsdHeader &header)
-{
-    return std::size_t((std::uint64_t(header.width) * header.depth + 7) / 8);
-}
-
 std::unique_ptr<ChannelRows> OpenChannelRows(const std::string &path, const PsdHeader &header,
                                              int compression, std::uint64_t dataOffset, int channel)
 {
@@ -171,7 +146,7 @@ std::unique_ptr<ChannelRows> OpenChannelRows(const std::string &path, const PsdH
             path, dataOffset + std::uint64_t(channel) * header.height * RowBytesOf(header),
             RowBytesOf(header));
     case 1:
-        return std::make_unique<PackedRows>(path, header, dataOffset, channel);
+        return std::make_unique<RleRows>(path, header, dataOffset, channel);
     case 2:
     case 3:
         return std::make_unique<ZipRows>(path, header, dataOffset, channel, compression == 3);

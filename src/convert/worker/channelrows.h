@@ -17,9 +17,6 @@ public:
     virtual bool Next(unsigned char *row) = 0;
 };
 
-// The bytes of one row of a channel.
-std::size_t RowBytesOf(const PsdHeader &header);
-
 // The rows of `channel`, from the merged image data at dataOffset (after its compression
 // field); nullptr when the compression is unknown.
 std::unique_ptr<ChannelRows> OpenChannelRows(const std::string &path, const PsdHeader &header,

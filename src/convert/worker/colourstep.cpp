@@ -14,18 +14,11 @@
 namespace
 {
 
-enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
-
 // Pixels handled at once: enough to make a transform call worth its overhead, small enough
 // for the stack.
 constexpr std::size_t Chunk = 256;
 
 void IgnoreErrors(cmsContext, cmsUInt32Number, const char *) {}
-
-int ColoursOf(int mode)
-{
-    return mode == Grayscale ? 1 : mode == Cmyk ? 4 : 3;
-}
 
 // Lab's a and b are stored with their zero in the middle of the range.
 float NeutralAb(int depth)
@@ -67,7 +60,7 @@ std::uint8_t ToByte(float unit, int depth)
 
 ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile, bool blendOnWhite,
                        bool whiteWhereClear, std::uint64_t pixels)
-    : m_layout(layout), m_colours(ColoursOf(layout.colorMode)),
+    : m_layout(layout), m_colours(ColourChannels(layout.colorMode)),
       m_channels(m_colours + (layout.hasAlpha ? 1 : 0)), m_blend(blendOnWhite && layout.hasAlpha),
       m_whiteWhereClear(whiteWhereClear && layout.hasAlpha && !m_blend)
 {

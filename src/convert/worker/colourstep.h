@@ -4,6 +4,8 @@
 // white page, whichever decoder read it and however much of it is in memory: it takes any
 // number of pixels at a time.
 
+#include "psdheader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,8 +16,8 @@
 // native byte order; values exactly as the PSD stores them (8: uint8, 16: uint16,
 // 32: float), e.g. PSD CMYK as stored (inverted: 255 = no ink), PSD Lab as stored.
 struct SampleLayout {
-    int colorMode = 3; // PSD mode numbers: 1 Grayscale, 3 RGB, 4 CMYK, 9 Lab
-    int depth = 8;     // bits per sample: 8, 16 or 32
+    int colorMode = Rgb; // Grayscale, Rgb, Cmyk or Lab
+    int depth = 8;       // bits per sample: 8, 16 or 32
     bool hasAlpha = false;
 };
 

@@ -11,8 +11,6 @@ constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
 constexpr std::uint32_t MagickMaxSide = 16'000;
 constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
 
-enum ColorMode { Grayscale = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Lab = 9 };
-
 bool IsFromPhotoshop(const PsdContents &contents)
 {
     return contents.writer.starts_with("Adobe Photoshop");
@@ -89,13 +87,8 @@ std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &conten
 DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
 {
     DecodePlan plan;
-    plan.isPsd = true;
     plan.decoder = DevilFallsShort(header, contents) ? Decoder::Magick : Decoder::Devil;
     plan.backdrop = BackdropFor(contents);
-    plan.width = header.width;
-    plan.height = header.height;
-    plan.colorMode = header.colorMode;
-    plan.depth = header.depth;
     plan.header = header;
     plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;
@@ -106,16 +99,14 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
 
 } // namespace
 
-int ColourChannels(int colorMode)
-{
-    return colorMode == Grayscale ? 1 : colorMode == Cmyk ? 4 : 3;
-}
-
 std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
 {
     const std::optional<PsdHeader> header = ReadPsdHeader(source);
     if (!header)
         return DecodePlan{};
+    // Nothing to convert, and no row size for the reader to divide by.
+    if (header->width == 0 || header->height == 0)
+        return wire::Response{wire::Status::Unreadable, "damaged file: " + Pixels(*header)};
     if (const std::string reason = TooLargeToRead(*header); !reason.empty())
         return wire::Response{wire::Status::TooLarge, reason};
     const PsdContents contents = ReadPsdContents(source, *header);

@@ -20,23 +20,17 @@ enum class Backdrop {
 
 struct DecodePlan {
     Decoder decoder = Decoder::Devil;
-    bool isPsd = false; // only a PSD or PSB file may go to ImageMagick
     Backdrop backdrop = Backdrop::Ignore;
-    std::uint32_t width = 0; // as the header promises; 0 when the file is no PSD
-    std::uint32_t height = 0;
-    int colorMode = 0; // the header's
-    int depth = 0;
+    PsdHeader header;       // all zero when the file is no PSD
     std::string iccProfile; // resource 1039, or empty
-    // For the reader: the whole header, and where and how the merged image is stored.
-    PsdHeader header;
+    // For the reader: where and how the merged image is stored.
     int compression = 0;
     std::uint64_t imageDataOffset = 0;
     bool readerFallback = false; // the reader takes over when the decoders fail
-};
 
-// The colour channels of a PSD colour mode of those the reader takes: 1 grey, 4 CMYK, 3 RGB
-// and Lab.
-int ColourChannels(int colorMode);
+    // Only a PSD or PSB file may go to ImageMagick.
+    bool IsPsd() const { return header.version != 0; }
+};
 
 // Which decoder takes the source and how, decided from its header and sections (never from
 // its name); or the response refusing it: too large, or damaged.

@@ -67,7 +67,7 @@ std::optional<SampleLayout> LayoutOfBoundImage()
     if (format != IL_LUMINANCE && format != IL_LUMINANCE_ALPHA && format != IL_RGB &&
         format != IL_RGBA)
         return std::nullopt;
-    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? 1 : 3;
+    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? Grayscale : Rgb;
     layout.hasAlpha = format == IL_LUMINANCE_ALPHA || format == IL_RGBA;
     return layout;
 }
@@ -76,7 +76,7 @@ std::optional<SampleLayout> LayoutOfBoundImage()
 wire::Response ColourDevilImage(const DecodePlan &plan)
 {
     const std::optional<SampleLayout> layout = LayoutOfBoundImage();
-    if (!plan.isPsd || !layout)
+    if (!plan.IsPsd() || !layout)
         return {wire::Status::Ok, {}};
     const auto width = std::uint32_t(ilGetInteger(IL_IMAGE_WIDTH));
     const auto height = std::uint32_t(ilGetInteger(IL_IMAGE_HEIGHT));
@@ -110,7 +110,7 @@ wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoa
         }
         unclean = true;
         const ILenum error = ilGetError();
-        if (!plan.isPsd)
+        if (!plan.IsPsd())
             return {wire::Status::Unreadable, DescribeError(error)};
     }
     const wire::Response loaded = magick.LoadInto(source, plan);

@@ -39,15 +39,13 @@ std::string ReasonOf(const Magick::Exception &exception)
     return text;
 }
 
-enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
-
 // The samples as the file stores them, for the modes the colour step reads; other modes in
 // ImageMagick's own sRGB.
 SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
 {
-    const int mode = plan.colorMode;
+    const int mode = plan.header.colorMode;
     if (mode == Grayscale || mode == Rgb || mode == Cmyk || mode == Lab)
-        return {mode, plan.depth, image.matte()};
+        return {mode, plan.header.depth, image.matte()};
     image.colorSpace(Magick::sRGBColorspace);
     return {Rgb, 8, image.matte()};
 }
@@ -114,8 +112,8 @@ wire::Response Paint(Magick::Image &image, const DecodePlan &plan)
     RowExporter exporter(image, layout);
     const SampleRows rows = [&](std::uint32_t y) { return exporter.Row(y); };
     const std::unique_ptr<ColourStep> step =
-        ColourStepFor(plan, layout, plan.width, plan.height, rows);
-    return PaintSrgb(*step, plan.width, plan.height, rows);
+        ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
+    return PaintSrgb(*step, plan.header.width, plan.header.height, rows);
 }
 
 class ImageMagick final : public MagickDecoder
@@ -146,8 +144,8 @@ void ImageMagick::Start()
     SetMagickResourceLimit(AreaResource, quarter / sizeof(PixelPacket));
     SetMagickResourceLimit(DiskResource, 4 * MaxDecodedSize);
     // Its checks are "less than".
-    SetMagickResourceLimit(WidthResource, MaxSidePsb + 1);
-    SetMagickResourceLimit(HeightResource, MaxSidePsb + 1);
+    SetMagickResourceLimit(WidthResource, MaxJpegSide + 1);
+    SetMagickResourceLimit(HeightResource, MaxJpegSide + 1);
     // One core per worker: the app runs one worker per core.
     SetMagickResourceLimit(ThreadResource, 1);
     m_started = true;
@@ -175,7 +173,7 @@ wire::Response ImageMagick::LoadInto(const std::string &source, const DecodePlan
         image.defineValue("psd", "alpha-unblend", "false");
         MagickCore::SetImageInfoFile(image.imageInfo(), file.get());
         image.read("PSD:");
-        if (image.columns() != plan.width || image.rows() != plan.height)
+        if (image.columns() != plan.header.width || image.rows() != plan.header.height)
             return failed("the composite's size differs from the header's");
         return Paint(image, plan);
     } catch (const Magick::Exception &exception) {

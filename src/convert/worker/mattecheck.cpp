@@ -11,14 +11,8 @@ constexpr float Tolerance = 2.0f / 255.0f;
 } // namespace
 
 MatteCheck::MatteCheck(const SampleLayout &layout)
-    : m_layout(layout), m_checked(layout.colorMode == 1   ? 1
-                                  : layout.colorMode == 4 ? 4
-                                  : layout.colorMode == 9 ? 1
-                                                          : 3),
-      m_channels((layout.colorMode == 1   ? 1
-                  : layout.colorMode == 4 ? 4
-                                          : 3) +
-                 1)
+    : m_layout(layout), m_checked(layout.colorMode == Lab ? 1 : ColourChannels(layout.colorMode)),
+      m_channels(ColourChannels(layout.colorMode) + 1)
 {
 }
 

@@ -24,7 +24,7 @@ std::unique_ptr<ColourStep> ColourStepFor(const DecodePlan &plan, const SampleLa
                                           const SampleRows &rows)
 {
     const std::string profile =
-        layout.colorMode == plan.colorMode ? plan.iccProfile : std::string();
+        layout.colorMode == plan.header.colorMode ? plan.iccProfile : std::string();
     const bool decide = layout.hasAlpha && plan.backdrop == Backdrop::Decide;
     const bool matted = decide && IsMatted(layout, width, height, rows);
     const bool blend = plan.backdrop == Backdrop::Flatten || (decide && !matted);

@@ -1,11 +1,11 @@
 #include "srgbtransform.h"
 
+#include "psdheader.h"
+
 #include <lcms2.h>
 
 namespace
 {
-
-enum Mode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
 
 cmsUInt32Number FloatFormatOf(int mode)
 {

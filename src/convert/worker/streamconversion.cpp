@@ -20,10 +20,10 @@ constexpr std::size_t BandBytes = std::size_t(4) << 20;
 SampleLayout LayoutOf(const DecodePlan &plan)
 {
     SampleLayout layout;
-    layout.colorMode = plan.colorMode;
-    layout.depth = plan.depth;
-    layout.hasAlpha =
-        plan.header.channels > ColourChannels(plan.colorMode) && plan.backdrop != Backdrop::Ignore;
+    layout.colorMode = plan.header.colorMode;
+    layout.depth = plan.header.depth;
+    layout.hasAlpha = plan.header.channels > ColourChannels(plan.header.colorMode) &&
+                      plan.backdrop != Backdrop::Ignore;
     return layout;
 }
 
@@ -43,13 +43,13 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
     const SampleRows rows = [&](std::uint32_t) {
         if (!firstPass) {
             firstPass.emplace(ReaderOf(source, plan, layout));
-            row.resize(std::size_t(plan.width) * firstPass->BytesPerPixel());
+            row.resize(std::size_t(plan.header.width) * firstPass->BytesPerPixel());
         }
         // Damage shows in the second pass.
         firstPass->ReadBand(1, row.data());
         return row.data();
     };
-    return ColourStepFor(plan, layout, plan.width, plan.height, rows);
+    return ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
 }
 
 wire::Response Stream(const std::string &source, const std::string &jpegPath,
@@ -58,19 +58,19 @@ wire::Response Stream(const std::string &source, const std::string &jpegPath,
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
     CompositeReader reader = ReaderOf(source, plan, layout);
-    const std::size_t rowBytes = std::size_t(plan.width) * reader.BytesPerPixel();
+    const std::size_t rowBytes = std::size_t(plan.header.width) * reader.BytesPerPixel();
     const auto bandRows = std::uint32_t(std::clamp<std::size_t>(BandBytes / rowBytes, 1, 1024));
     std::vector<unsigned char> samples(rowBytes * bandRows);
     // 8-bit sRGB goes to the JPEG file as it is.
     const bool asIs = step->IsIdentity() && !layout.hasAlpha;
-    std::vector<std::uint8_t> rgb(asIs ? 0 : std::size_t(plan.width) * 3 * bandRows);
-    JpegRows jpeg(jpegPath, plan.width, plan.height);
-    for (std::uint32_t y = 0; y < plan.height; y += bandRows) {
-        const std::uint32_t rows = std::min(bandRows, plan.height - y);
+    std::vector<std::uint8_t> rgb(asIs ? 0 : std::size_t(plan.header.width) * 3 * bandRows);
+    JpegRows jpeg(jpegPath, plan.header.width, plan.header.height);
+    for (std::uint32_t y = 0; y < plan.header.height; y += bandRows) {
+        const std::uint32_t rows = std::min(bandRows, plan.header.height - y);
         if (!reader.ReadBand(rows, samples.data()))
             return {wire::Status::Unreadable, "damaged image data"};
         if (!asIs)
-            step->ToSrgb8(samples.data(), std::size_t(plan.width) * rows, rgb.data());
+            step->ToSrgb8(samples.data(), std::size_t(plan.header.width) * rows, rgb.data());
         if (!jpeg.Write(asIs ? samples.data() : rgb.data(), rows))
             return {wire::Status::Unwritable, jpeg.Failure()};
     }
