@@ -29,10 +29,8 @@ void TestEntryFailures::eachEntryEndsCleanly_data()
     using W = PsdWriter;
     using S = wire::Status;
     const QByteArray good = SmallPsd();
-    // These crash DevIL; the sections are checked before any decoder sees them.
-    QTest::newRow("in row counts") << "a.psd" << W::TruncatedInRowCounts() << S::Unreadable;
-    QTest::newRow("resource name length 0xFF")
-        << "a.psd" << W::ResourceNameLengthFF() << S::Unreadable;
+    // These crash DevIL (as do the damaged files of the run test); the sections are checked
+    // before any decoder sees them.
     // DevIL checks a literal against its buffer a byte late, and black ink not at all.
     QTest::newRow("packed row overruns")
         << "a.psd"
