@@ -26,6 +26,8 @@ void FolderIntake::Run()
 
 void FolderIntake::AddArguments(const QByteArrayList &arguments)
 {
+    if (arguments.isEmpty())
+        return;
     WhileBusy(
         [&] { m_list.AppendPaths(EntriesOfArguments(arguments, QStringLiteral("psd"), m_host)); });
 }
