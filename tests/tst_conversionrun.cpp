@@ -3,6 +3,7 @@
 #include "batch.h"
 #include "closingmessage.h"
 #include "psdwriter.h"
+#include "workerbudget.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -17,6 +18,7 @@ private slots:
     void sameTargetNeverRunsTogether();
     void stopLeavesTheRestNotConverted();
     void longFailureListIsCut();
+    void estimatesWhatAWorkerHolds();
 };
 
 void TestConversionRun::workersAgreeWithOne_data()
@@ -124,6 +126,22 @@ void TestConversionRun::longFailureListIsCut()
     expected.replace("f0.psd: too large",
                      "f0.psd: too large (" + QString(59, 'x') + QChar(0x2026) + ")");
     QCOMPARE(ClosingMessage(report), expected + QStringLiteral("\nand 2 more"));
+}
+
+void TestConversionRun::estimatesWhatAWorkerHolds()
+{
+    using W = PsdWriter;
+    const QTemporaryDir dir;
+    const auto estimate = [&](const QByteArray &header) {
+        return MemoryEstimateOf(QFile::encodeName(WriteFile(dir, "a.psb", header)));
+    };
+    // A decoder holds the picture and copies of it ...
+    QCOMPARE(estimate(W::ClaimsSize(1, 3, 4000, 4000, 8, W::Rgb, W::Raw)), qint64(4000) * 4000 * 9);
+    // ... unless it is past both, and the worker's reader streams it a few rows at a time; but
+    // DevIL tries an indexed picture whatever its size.
+    QVERIFY(estimate(W::ClaimsSize(2, 3, 20'000, 20'000, 8, W::Rgb, W::Rle)) <= 64 << 20);
+    QCOMPARE(estimate(W::ClaimsSize(2, 1, 24'000, 24'000, 8, 2, W::Raw)),
+             qint64(24'000) * 24'000 * 3);
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

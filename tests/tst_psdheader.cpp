@@ -14,10 +14,15 @@ namespace
 QString Verdict(const QByteArray &bytes)
 {
     const QTemporaryDir dir;
-    const auto plan = PlanDecode(QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString());
+    const std::string path = QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString();
+    const auto plan = PlanDecode(path);
     if (const auto *refusal = std::get_if<wire::Response>(&plan))
         return QString::fromStdString(refusal->detail);
     const Decoder decoder = std::get<DecodePlan>(plan).decoder;
+    // The app budgets what the header shows past both decoders as streamed, so it must be.
+    const auto header = ReadPsdHeader(path);
+    if (decoder != Decoder::Reader && header && BeyondTheDecoders(*header))
+        return "budgeted as streamed";
     return decoder == Decoder::Devil ? "devil" : decoder == Decoder::Magick ? "magick" : "reader";
 }
 
@@ -68,6 +73,9 @@ void TestPsdHeader::verdict_data()
     QTest::newRow("area for ImageMagick")
         << W::ClaimsSize(2, 3, 12'000, 12'000, 8, multichannel, W::Zip)
         << "12000 x 12000 pixels for ImageMagick, more than 128 megapixels";
+    QTest::newRow("past both decoders")
+        << W::FlatRows(20'000, 20'000, W::Rgb, [](int y, int c) { return quint8(y + c); })
+        << "reader";
     // Only ImageMagick rebuilds a composite from the layers.
     QTest::newRow("a stand-in to rebuild")
         << W(16'001, 1, W::Rgb, [](int, int, int) { return 0xFFFF; })

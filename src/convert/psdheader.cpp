@@ -234,6 +234,31 @@ std::string TooLargeToHold(const PsdHeader &header)
            "), " + std::to_string(MaxDecodedSize >> 30) + " GiB or more";
 }
 
+std::uint64_t DevilBytes(const PsdHeader &header)
+{
+    const std::uint64_t pixels = SaturatingProduct(header.width, header.height);
+    return SaturatingProduct(SaturatingProduct(pixels, std::uint64_t(header.depth / 8)),
+                             std::uint64_t(std::min(header.channels, 4) + 1));
+}
+
+bool BeyondMagick(const PsdHeader &header)
+{
+    return header.width > MagickMaxSide || header.height > MagickMaxSide ||
+           std::uint64_t(header.width) * header.height > MagickMaxArea;
+}
+
+bool BeyondTheDecoders(const PsdHeader &header)
+{
+    if (!TooLargeToHold(header).empty())
+        return true;
+    // Only a mode and depth the reader takes: DevIL tries the others whatever their size.
+    const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
+                      header.colorMode == Cmyk || header.colorMode == Lab;
+    const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
+    return mode && depth && header.channels >= ColourChannels(header.colorMode) &&
+           DevilBytes(header) > DevilBudget && BeyondMagick(header);
+}
+
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)
 {
     PsdContents contents;

@@ -51,6 +51,19 @@ std::string TooLargeToRead(const PsdHeader &header);
 // 2 GiB or more, in the file's channels or as 8-bit RGB.
 std::string TooLargeToHold(const PsdHeader &header);
 
+// What the decoders that hold the whole picture may take: DevIL its image and a channel
+// besides; ImageMagick what Debian's policy allows, which a process may only lower.
+constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
+constexpr std::uint32_t MagickMaxSide = 16'000;
+constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
+
+// What DevIL would hold: the picture in up to four channels, and one channel besides.
+std::uint64_t DevilBytes(const PsdHeader &header);
+bool BeyondMagick(const PsdHeader &header);
+// The header alone shows that no decoder will hold the whole picture: the worker streams it
+// through its own reader, a few rows at a time, or refuses it.
+bool BeyondTheDecoders(const PsdHeader &header);
+
 // What the colour mode data, image resources and layer sections say about the merged image.
 struct PsdContents {
     // Empty when every section lies within the file and its own bounds; else what is broken.

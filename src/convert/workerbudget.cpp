@@ -15,6 +15,9 @@ constexpr int MaxWorkers = 8;
 // A decoder holds the decoded image, a copy converted for the JPEG writer, and its own
 // working copies on top.
 constexpr qint64 WorkingCopies = 3;
+// The streaming reader holds a few bands of rows, its colour step and the JPEG writer's buffers:
+// 10 to 12 MB measured, with room to spare.
+constexpr qint64 StreamingBytes = qint64(64) << 20;
 
 } // namespace
 
@@ -43,6 +46,8 @@ qint64 MemoryEstimateOf(const QByteArray &path)
     const auto header = ReadPsdHeader(path.toStdString());
     if (!header)
         return 0;
+    if (BeyondTheDecoders(*header))
+        return StreamingBytes;
     const auto decoded = DecodedSizeEstimate(*header);
     return qint64(std::min<std::uint64_t>(decoded, std::uint64_t(1) << 40)) * WorkingCopies;
 }

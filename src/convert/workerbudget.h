@@ -9,5 +9,6 @@
 int UsableCores();
 // Half of the memory the machine has available now.
 qint64 MemoryBudgetBytes();
-// What converting the file may take in memory, from its header; 0 when its header tells nothing.
+// What converting the file may take in memory, from its header; 0 when its header tells nothing,
+// and a little for a picture only the worker's streaming reader takes.
 qint64 MemoryEstimateOf(const QByteArray &path);

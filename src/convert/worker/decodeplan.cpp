@@ -5,12 +5,6 @@
 namespace
 {
 
-// DevIL holds the image, and a channel of it besides: past this the reader takes the file.
-constexpr std::uint64_t DevilBudget = std::uint64_t(1) << 30;
-// Debian's policy for ImageMagick, which a process may only lower.
-constexpr std::uint32_t MagickMaxSide = 16'000;
-constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
-
 bool IsFromPhotoshop(const PsdContents &contents)
 {
     return contents.writer.starts_with("Adobe Photoshop");
@@ -60,12 +54,10 @@ std::string Pixels(const PsdHeader &header)
     return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
 }
 
-// What DevIL would hold: the picture in up to four channels, and one channel besides.
+// Past its budget the reader takes the file.
 std::string TooLargeForDevil(const PsdHeader &header)
 {
-    const std::uint64_t bytes = std::uint64_t(header.width) * header.height *
-                                std::uint64_t(header.depth / 8) *
-                                std::uint64_t(std::min(header.channels, 4) + 1);
+    const std::uint64_t bytes = DevilBytes(header);
     if (bytes <= DevilBudget)
         return "";
     return "decoded size " + std::to_string(bytes >> 20) + " MiB (" + Pixels(header) + ", " +
@@ -77,11 +69,11 @@ std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &conten
 {
     const std::string what =
         Pixels(header) + (contents.blankStandIn ? " to rebuild from layers" : " for ImageMagick");
+    if (!BeyondMagick(header))
+        return "";
     if (header.width > MagickMaxSide || header.height > MagickMaxSide)
         return what + ", more than " + std::to_string(MagickMaxSide) + " a side";
-    if (std::uint64_t(header.width) * header.height > MagickMaxArea)
-        return what + ", more than " + std::to_string(MagickMaxArea >> 20) + " megapixels";
-    return "";
+    return what + ", more than " + std::to_string(MagickMaxArea >> 20) + " megapixels";
 }
 
 DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
