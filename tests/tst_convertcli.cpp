@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <csignal>
 #include <fstream>
 
 // quillmere-convert as a script runs it: the real program, real files, names as raw bytes.
@@ -84,6 +85,14 @@ void TestConvertCli::runs_data()
                           "ROOT/gone.psd: could not be read or decoded",
                           "ROOT/x.psd: already exists", "4 files: 1 converted, 3 failed"}
         << QByteArrayList{"ok.jpg"};
+    QTest::newRow("every file of a folder")
+        << QByteArrayList{"d/a.psd", "d/bad.txt"} << QByteArrayList{"d", "--extension=*"} << 1
+        << QByteArrayList{"ROOT/d/bad.txt: could not be read or decoded", "2 files: 1 conv"}
+        << QByteArrayList{"d/a.jpg"};
+    // Held from before the start, so the search sees it at its first look.
+    QTest::newRow("Ctrl-C while gathering")
+        << QByteArrayList{"d/a.psd"} << QByteArrayList{"d"} << 1
+        << QByteArrayList{"Stopped while gathering files: nothing converted."} << none;
     QTest::newRow("nothing to convert") << QByteArrayList{"e/x.jpg"} << QByteArrayList{"e"} << 0
                                         << QByteArrayList{"0 files: nothing"} << none;
     const QByteArray usage = "Usage: quillmere-convert [--jobs N]";
@@ -91,10 +100,15 @@ void TestConvertCli::runs_data()
                              << QByteArrayList{"quillmere-convert: no PATH given", usage} << none;
     QTest::newRow("bad jobs") << none << QByteArrayList{"--jobs", "0", "a.psd"} << 2
                               << QByteArrayList{"quillmere-convert: --jobs takes", usage} << none;
+    QTest::newRow("value missing")
+        << none << QByteArrayList{"a.psd", "--extension"} << 2
+        << QByteArrayList{"quillmere-convert: --extension needs a value", usage} << none;
     QTest::newRow("unknown option")
         << none << QByteArrayList{"a.psd", "--frobnicate"} << 2
         << QByteArrayList{"quillmere-convert: unknown option --frobnicate", usage} << none;
-    // Asked for, help goes to standard output.
+    // Asked for, help and version go to standard output.
+    QTest::newRow("version") << none << QByteArrayList{"--version"} << 0
+                             << QByteArrayList{"quillmere-convert 1."} << none;
     QTest::newRow("help") << none << QByteArrayList{"a.psd", "--help"} << 0 << QByteArrayList{usage}
                           << none;
 }
@@ -118,10 +132,18 @@ void TestConvertCli::runs()
     QVERIFY(MakeByBytes(m_root + "run.sh", script));
     QProcess process;
     process.setWorkingDirectory(m_dir->path()); // relative paths name the test's files
+    if (QByteArray(QTest::currentDataTag()).startsWith("Ctrl-C"))
+        process.setChildProcessModifier([] {
+            sigset_t interrupt;
+            sigemptyset(&interrupt);
+            sigaddset(&interrupt, SIGINT);
+            pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+            raise(SIGINT);
+        });
     process.start(QStringLiteral("/bin/sh"), {m_dir->filePath("run.sh")});
     QVERIFY(process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit);
     QCOMPARE(process.exitCode(), status);
-    const bool toOut = arguments.contains("--help");
+    const bool toOut = arguments.contains("--help") || arguments.contains("--version");
     const QByteArray told =
         toOut ? process.readAllStandardOutput() : process.readAllStandardError();
     QCOMPARE((toOut ? process.readAllStandardError() : process.readAllStandardOutput()), "");

@@ -82,18 +82,16 @@ int BatchConversion::Run()
     std::signal(SIGTERM, AskTerminate);
     StoppableScan scan;
     m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension(), scan);
+    // A search cut short found too little to say "nothing to convert".
+    if (scan.ScanShouldStop()) {
+        Write("Stopped while gathering files: nothing converted.\n");
+        return 1;
+    }
     if (m_sources.isEmpty()) {
         Write("0 files: nothing to convert.\n");
         return 0;
     }
-    RunReport report;
-    if (scan.ScanShouldStop()) {
-        // Stopped while gathering: nothing was handed out.
-        for (const QByteArray &source : std::as_const(m_sources))
-            report.entries.append({source, {}, wire::Status::NotConverted, {}});
-    } else {
-        report = Convert();
-    }
+    const RunReport report = Convert();
     Write(Summary(report).toUtf8() + '\n');
     return report.FailedCount() == 0 ? 0 : 1;
 }

@@ -120,13 +120,14 @@ void WorkerClient::OnReadyRead()
     m_buffer.append(bytes.constData(), std::size_t(bytes.size()));
     bool malformed = false;
     std::optional<wire::Response> response = wire::TakeResponse(m_buffer, malformed);
-    if (m_killed)
-        return; // what it says now is too late: its end decides the entry
     if (malformed || (response && !m_busy)) {
         // A worker that talks out of turn cannot be trusted with the next entry.
-        Kill();
+        if (!m_killed)
+            Kill();
         return;
     }
+    // Even after a kill for time: its answer means the JPEG file is whole and in place, and the
+    // next entry waits for the process to be reaped.
     if (response)
         Finish(*response);
 }

@@ -39,7 +39,7 @@ QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString
             break;
         if (argument.isEmpty())
             continue;
-        // Left relative when there is nothing to resolve it against; it then fails as unreadable.
+        // Left relative when there is nothing to resolve it against; the run then fails it.
         const QByteArray path =
             argument.startsWith('/') || current.isEmpty() ? argument : current + argument;
         if (IsFolder(path))
