@@ -42,6 +42,8 @@ void TestConversionRun::workersAgreeWithOne()
     Batch one;
     one.Add(files).Convert(1);
     Batch many;
+    // First, while nothing is in hand: one with no folder for its JPEG, and one with no folder.
+    many.sources << QFile::encodeName(many.dir.filePath("gone/x.psd")) << "relative.psd";
     many.Add(files).run.SetWorkerCount(workers);
     // Entries start in list order, and each finishes after it started.
     QString events;
@@ -54,11 +56,14 @@ void TestConversionRun::workersAgreeWithOne()
     QVERIFY(many.run.Start(many.sources) && !many.run.Start(many.sources));
     QVERIFY(events.isEmpty() && finished.isEmpty()); // nothing from inside the call
     QVERIFY(finished.wait(60'000));
-    QCOMPARE(events, QString(files.size(), 'f'));
+    QCOMPARE(events, QString(many.sources.size(), 'f'));
 
-    const QString message = ClosingMessage(finished.first().first().value<RunReport>());
-    QVERIFY(message.startsWith(QLatin1String("Done.\n\n3 of 6 files could not be converted:")));
-    for (const char *named : {"rowcounts.psd", "resource.psd", "huge.psd: too large"})
+    const auto report = finished.first().first().value<RunReport>();
+    const QString message = ClosingMessage(report);
+    QVERIFY(!report.stopped);
+    QVERIFY(message.startsWith(QLatin1String("Done.\n\n5 of 8 files could not be converted:")));
+    for (const char *named : {"gone/x.psd: could not be read or decoded (its folder is gone)",
+                              "rowcounts.psd", "resource.psd", "huge.psd: too large"})
         QVERIFY2(message.contains(many.dir.filePath(QLatin1String(named))), named);
     // Nothing at the damaged files' targets, no temporary file, and the very same JPEG files
     // as one worker makes.
@@ -67,6 +72,9 @@ void TestConversionRun::workersAgreeWithOne()
                           "resource.psd", "rowcounts.psd", "wide.PSD", "wide.jpg"}));
     for (const char *name : {"first.jpg", "last.jpg", "wide.jpg"})
         QCOMPARE(many.Digest(QLatin1String(name)), one.Digest(QLatin1String(name)));
+    // And a batch of none ends too.
+    QVERIFY(many.run.Start({}) && finished.wait(5000));
+    QVERIFY(finished.last().first().value<RunReport>().entries.isEmpty());
 }
 
 void TestConversionRun::sameTargetNeverRunsTogether()

@@ -175,8 +175,8 @@ void TestDecoders::convertsPixelForPixel_data()
     QTest::newRow("RGB RLE") << rle.Bytes() << "devil" << stored << true;
     QTest::newRow("grey") << W(Width, Height, W::Grayscale, Ramp).SetCompression(W::Rle).Bytes()
                           << "devil" << Expected(Grey) << true;
-    QTest::newRow("CMYK") << W(Width, Height, W::Cmyk, Ramp).Bytes() << "devil" << Expected(Ink)
-                          << true;
+    QTest::newRow("CMYK RLE") << W(Width, Height, W::Cmyk, Ramp).SetCompression(W::Rle).Bytes()
+                              << "devil" << Expected(Ink) << true;
     // Alpha without layers says nothing about how the picture shows.
     QTest::newRow("RGB and alpha")
         << W(rle).SetExtraChannels(1).Bytes() << "devil" << stored << true;

@@ -17,6 +17,7 @@ namespace
 // A person who answers at once, and a record of what the scan did to the window.
 struct RecordingHost : FolderIntakeHost {
     QString answer = QStringLiteral("psd"), folder;
+    bool stop = false;
     QList<bool> busy;
     int yields = 0;
     std::function<void()> onYield = [] {};
@@ -24,7 +25,7 @@ struct RecordingHost : FolderIntakeHost {
     QString AskText(const QString &, const QString &, const QString &) override { return answer; }
     QString ChooseFolder(const QString &) override { return folder; }
     void SetBusy(bool on) override { busy << on; }
-    bool ScanShouldStop() const override { return false; }
+    bool ScanShouldStop() const override { return stop; }
     void Yield() override { ++yields, onYield(); }
 };
 
@@ -47,7 +48,7 @@ private slots:
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
     void oneFolderIsOneInsertionInListingOrder();
-    void commandsDuringAYield();
+    void commandsAndCloseDuringAYield();
     void argumentsInOrder();
     void dropAppendsLocalPathsInOrder_data();
     void dropAppendsLocalPathsInOrder();
@@ -170,7 +171,7 @@ void TestIntakes::oneFolderIsOneInsertionInListingOrder()
     QCOMPARE(inserted.count(), 1);
 }
 
-void TestIntakes::commandsDuringAYield()
+void TestIntakes::commandsAndCloseDuringAYield()
 {
     const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
     m_list->AppendPaths(QByteArrayList{"/removed.psd", "/stays.psd"});
@@ -191,6 +192,14 @@ void TestIntakes::commandsDuringAYield()
     QCOMPARE(m_list->Paths(), after);
     // The nested scan's end leaves the pointer busy for the outer one.
     QCOMPARE(m_host.busy, (QList<bool>{true, false}));
+    // Closing the window at a yield ends the scan there: no further yield, nothing appended.
+    const int before = m_host.yields;
+    m_host.onYield = [&] { m_host.stop = true; };
+    intake.Run();
+    QCOMPARE(m_host.yields, before + 1);
+    QCOMPARE(m_list->Paths(), after);
+    // And no argument after it is taken.
+    QVERIFY(EntriesOfArguments({m_root + "A/a.psd"}, "psd", m_host).isEmpty());
 }
 
 void TestIntakes::argumentsInOrder()

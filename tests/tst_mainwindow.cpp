@@ -1,5 +1,6 @@
 #include "fixtures.h"
 #include "recordedwindow.h"
+#include "targetpath.h"
 
 #include <QHeaderView>
 #include <QMimeData>
@@ -191,7 +192,7 @@ void TestMainWindow::closeDuringRunEndsAfterFilesInHand()
     for (const EntryResult &entry : report.entries) {
         const bool ok = entry.status == wire::Status::Ok;
         QVERIFY(ok || entry.status == wire::Status::NotConverted);
-        QCOMPARE(QFileInfo::exists(QFile::decodeName(entry.target)), ok);
+        QCOMPARE(QFileInfo::exists(QFile::decodeName(TargetPathOf(entry.source))), ok);
         converted += ok;
     }
     // The files in hand and nothing else, and no half-written file.

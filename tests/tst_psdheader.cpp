@@ -57,6 +57,8 @@ void TestPsdHeader::verdict_data()
     QTest::newRow("PSB 65,500 wide") << header(2, 3, 65500, 1, 8) << fits;
     QTest::newRow("PSB 65,501 wide")
         << header(2, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
+    QTest::newRow("PSB 65,501 high")
+        << header(2, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
     QTest::newRow("56 channels") << header(1, 56, 1, 1, 8) << fits;
     QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
     QTest::newRow("no width") << W::ClaimsSize(1, 3, 0, 10, 8, W::Rgb, W::Rle)
