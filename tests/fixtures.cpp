@@ -28,10 +28,7 @@ QByteArray SmallPsd(int width, int height)
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return MakeByBytes(QFile::encodeName(path), bytes) ? path : QString();
 }
 
 QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude)

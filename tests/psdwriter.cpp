@@ -185,11 +185,6 @@ QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
            counts + rows;
 }
 
-QByteArray PsdWriter::ClaimsHugeSize(bool psb)
-{
-    return ClaimsSize(psb ? 2 : 1, 3, 300'000, 300'000, 8, Rgb, Raw);
-}
-
 QByteArray PsdWriter::ClaimsSize(int version, int channels, quint32 width, quint32 height,
                                  int depth, int colorMode, Compression compression)
 {

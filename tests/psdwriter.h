@@ -53,7 +53,6 @@ public:
     // An 8-bit PSB in RLE whose rows are each one value: little room for a picture of any size.
     static QByteArray FlatRows(int width, int height, ColorMode mode,
                                const std::function<quint8(int y, int channel)> &value);
-    static QByteArray ClaimsHugeSize(bool psb); // 300,000 x 300,000 pixels, with no data
     // A header and empty sections before two bytes of image data, nowhere near what it claims.
     static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
                                  int depth, int colorMode, Compression compression);

@@ -47,7 +47,6 @@ private slots:
     void extensionAnswers_data();
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
-    void oneFolderIsOneInsertionInListingOrder();
     void commandsAndCloseDuringAYield();
     void argumentsInOrder();
     void dropAppendsLocalPathsInOrder_data();
@@ -157,20 +156,6 @@ void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
     QCOMPARE(Scan("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
 }
 
-void TestIntakes::oneFolderIsOneInsertionInListingOrder()
-{
-    QByteArrayList names;
-    for (int i = 249; i >= 0; --i)
-        names << QStringLiteral("A/%1%2.psd")
-                     .arg(i % 2 ? "n" : "N")
-                     .arg(i, 3, 10, QChar('0'))
-                     .toUtf8();
-    const QByteArrayList madeLastFirst = Touch(names);
-    QSignalSpy inserted(m_list.get(), &QAbstractItemModel::rowsInserted);
-    QCOMPARE(Scan("A"), QByteArrayList(madeLastFirst.rbegin(), madeLastFirst.rend()));
-    QCOMPARE(inserted.count(), 1);
-}
-
 void TestIntakes::commandsAndCloseDuringAYield()
 {
     const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
@@ -240,7 +225,6 @@ void TestIntakes::dropAppendsLocalPathsInOrder_data()
                                                          "file:relative.psd",
                                                          "file:///p/nul%00.psd"}
                                           << QByteArrayList{"/p/my file #1.psd", "/p/ü.psd"};
-    QTest::newRow("web links only") << QStringList{"https://example.org/a.psd"} << QByteArrayList();
     QTest::newRow("text and an image only") << QStringList() << QByteArrayList();
 }
 

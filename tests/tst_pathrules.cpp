@@ -19,7 +19,6 @@ void TestPathRules::takingPathsApart_data()
     // The path, its folder, its name and the name's base.
     QTest::addColumn<QByteArrayList>("parts");
     QTest::newRow("many dots") << QByteArrayList{"/a.b/a.b.c.psd", "/a.b/", "a.b.c.psd", "a.b.c"};
-    QTest::newRow("share folder") << QByteArrayList{"//srv/share/", "//srv/share/", "", ""};
     QTest::newRow("empty") << QByteArrayList{"", "", "", ""};
     QTest::newRow("backslashes, dot last")
         << QByteArrayList{"C:\\a\\pic.", "", "C:\\a\\pic.", "C:\\a\\pic"};

@@ -50,7 +50,6 @@ void TestPsdHeader::verdict_data()
     const auto header = [](int version, int channels, quint32 width, quint32 height, int depth) {
         return W::Header(version, channels, height, width, depth, W::Rgb);
     };
-    QTest::newRow("PSD 30,000 wide") << header(1, 1, 30000, 1, 8) << fits;
     QTest::newRow("PSD 30,001 high")
         << header(1, 3, 1, 30001, 8) << "height 30001 pixels, more than 30000";
     // A JPEG file takes no more.
@@ -59,7 +58,6 @@ void TestPsdHeader::verdict_data()
         << header(2, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
     QTest::newRow("PSB 65,501 high")
         << header(2, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
-    QTest::newRow("56 channels") << header(1, 56, 1, 1, 8) << fits;
     QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
     QTest::newRow("no width") << W::ClaimsSize(1, 3, 0, 10, 8, W::Rgb, W::Rle)
                               << "damaged file: 0 x 10 pixels";
