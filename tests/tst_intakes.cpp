@@ -41,13 +41,13 @@ class TestIntakes : public QObject
     Q_OBJECT
 
 private slots:
+    void listKeepsBytesAsGiven();
     void init();
     void cleanup();
     void treeInLevelOrder();
     void extensionAnswers_data();
     void extensionAnswers();
     void walksEndAndPassOverWhatTheyCannotRead();
-    void commandsAndCloseDuringAYield();
     void argumentsInOrder();
     void dropAppendsLocalPathsInOrder_data();
     void dropAppendsLocalPathsInOrder();
@@ -156,37 +156,6 @@ void TestIntakes::walksEndAndPassOverWhatTheyCannotRead()
     QCOMPARE(Scan("A"), made.mid(0, 2) << m_root + "A/C/l.psd" << made[2]);
 }
 
-void TestIntakes::commandsAndCloseDuringAYield()
-{
-    const QByteArrayList made = Touch({"A/a.psd", "A/B/b.psd", "Other/o.psd"});
-    m_list->AppendPaths(QByteArrayList{"/removed.psd", "/stays.psd"});
-    FolderIntake intake(*m_list, m_host);
-    // At the first yield: a removal, a drop and a second scan.
-    m_host.onYield = [&] {
-        if (m_host.yields != 1)
-            return;
-        m_list->removeRow(0);
-        m_list->AppendPaths({QByteArray("/dropped.psd")});
-        m_host.folder = m_dir->filePath("Other");
-        intake.Run();
-    };
-    m_host.folder = m_dir->filePath("A");
-    intake.Run();
-    const QByteArrayList after =
-        QByteArrayList{"/stays.psd", "/dropped.psd", made[2]} + made.mid(0, 2);
-    QCOMPARE(m_list->Paths(), after);
-    // The nested scan's end leaves the pointer busy for the outer one.
-    QCOMPARE(m_host.busy, (QList<bool>{true, false}));
-    // Closing the window at a yield ends the scan there: no further yield, nothing appended.
-    const int before = m_host.yields;
-    m_host.onYield = [&] { m_host.stop = true; };
-    intake.Run();
-    QCOMPARE(m_host.yields, before + 1);
-    QCOMPARE(m_list->Paths(), after);
-    // And no argument after it is taken.
-    QVERIFY(EntriesOfArguments({m_root + "A/a.psd"}, "psd", m_host).isEmpty());
-}
-
 void TestIntakes::argumentsInOrder()
 {
     const QByteArrayList made = Touch({"caf\xe9.psd", "dossier\xe9/b.psd", "dossier\xe9/sub/c.PSD",
@@ -244,6 +213,31 @@ void TestIntakes::dropAppendsLocalPathsInOrder()
     QCOMPARE(intake.Drop(&data), !appended.isEmpty());
     QVERIFY(!intake.Accepts(nullptr) && !intake.Drop(nullptr));
     QCOMPARE(m_list->Paths(), QByteArrayList{"/listed.psd"} + appended);
+}
+
+// The list the intakes fill, as its views see it.
+void TestIntakes::listKeepsBytesAsGiven()
+{
+    FileList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    // Two Latin-1 names that read alike once their invalid bytes are replaced.
+    const QByteArrayList paths{"/caf\xe9.psd", "/caf\xe8.psd", "", "/a.psd", "/a.psd"};
+    list.AppendPaths(paths);
+    list.AppendPaths(QByteArrayList());
+    list.AppendPaths({QByteArray("/ü.psd")});
+    QCOMPARE(inserted.count(), 2);
+    QCOMPARE(list.Paths(), paths + QByteArrayList{"/\xc3\xbc.psd"});
+    QCOMPARE(list.PathAt(1), QByteArray("/caf\xe8.psd"));
+    QVERIFY(list.PathAt(-1).isEmpty() && list.PathAt(6).isEmpty());
+    QCOMPARE(list.data(list.index(0), Qt::DisplayRole).toString(),
+             QString::fromUtf8("/caf\ufffd.psd"));
+    QCOMPARE(list.data(list.index(5), Qt::DisplayRole).toString(), QString::fromUtf8("/ü.psd"));
+    // The view's drag and double-click use the model's own row operations; moves and removals
+    // that name rows outside the list are refused.
+    QVERIFY(list.moveRow(QModelIndex(), 5, QModelIndex(), 0) && list.removeRows(1, 2));
+    QVERIFY(!list.moveRow(QModelIndex(), 0, QModelIndex(), 7) && !list.removeRows(3, 2));
+    QCOMPARE(list.Paths(), (QByteArrayList{"/\xc3\xbc.psd", "", "/a.psd", "/a.psd"}));
 }
 
 QTEST_GUILESS_MAIN(TestIntakes)

@@ -169,17 +169,21 @@ void TestMainWindow::closeDuringRunEndsAfterFilesInHand()
 
 void TestMainWindow::commandsWhileAScanYields_data()
 {
-    QTest::addColumn<bool>("close");
-    QTest::addColumn<bool>("named"); // on the command line, rather than chosen
-    QTest::newRow("conversion") << false << false;
-    QTest::newRow("close") << true << false;
-    QTest::newRow("close, folder named") << true << true;
+    // What comes at the walk's first yield, as a person's command would; the list afterwards,
+    // as positions in the tree ("0" stands for its first file, listed before the scan).
+    QTest::addColumn<QString>("after");
+    QTest::newRow("convert") << "0 0123";
+    QTest::newRow("close") << "0";
+    // Named on the command line, the folder and then its first file, which the stop leaves out.
+    QTest::newRow("close, folder named") << "0";
+    // Nothing either scan finds is lost, and the pointer stays busy for the outer one.
+    QTest::newRow("remove, then scan again") << "0123 0123";
 }
 
 void TestMainWindow::commandsWhileAScanYields()
 {
-    QFETCH(bool, close);
-    QFETCH(bool, named);
+    QFETCH(QString, after);
+    const QString command = QTest::currentDataTag();
     QTemporaryDir root;
     QStringList tree{"a.psd", "B/b.psd", "C/c.PSD", "B/B1/d.psd", "x.txt", "~t.psd"};
     for (QString &file : tree) {
@@ -187,32 +191,40 @@ void TestMainWindow::commandsWhileAScanYields()
         QVERIFY(QDir().mkpath(QFileInfo(file).path()) && QFile(file).open(QIODevice::WriteOnly));
     }
     RecordedWindow window;
-    window.form->list().AppendPaths({QFile::encodeName(tree[0])});
+    FileList &list = window.form->list();
+    list.AppendPaths({QFile::encodeName(tree[0])});
     window.typedText = "psd";
     window.chosenFolder = root.path();
-    // Arrives at the walk's first yield, as a person's command would.
     bool busyMeanwhile = false;
-    const auto command = [&] {
-        if (close)
-            window.form->close();
-        else
-            QTest::mouseClick(window.Control("convert"), Qt::LeftButton); // an empty, damaged file
-        busyMeanwhile = QGuiApplication::overrideCursor() != nullptr;
-    };
-    QMetaObject::invokeMethod(window.form.get(), command, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window.form.get(),
+        [&] {
+            if (command.startsWith("close"))
+                window.form->close();
+            else if (command == "convert") // an empty, damaged file
+                QTest::mouseClick(window.Control("convert"), Qt::LeftButton);
+            else if (list.removeRow(0))
+                QTest::mouseClick(window.Control("addFolder"), Qt::LeftButton);
+            busyMeanwhile = QGuiApplication::overrideCursor() != nullptr;
+        },
+        Qt::QueuedConnection);
+    const bool named = command.endsWith("named");
     if (named)
-        window.form->addArguments({QFile::encodeName(root.path())});
+        window.form->addArguments({QFile::encodeName(root.path()), QFile::encodeName(tree[0])});
     else
         QTest::mouseClick(window.Control("addFolder"), Qt::LeftButton);
-    // The two dialogs of a chosen folder, and a message only from the conversion.
-    QTRY_COMPARE(window.shown.size(), (named ? 0 : 2) + (close ? 0 : 1));
+    // The two dialogs of each chosen folder, and a message only from the conversion.
+    QTRY_COMPARE(window.shown.size(), (named                       ? 0
+                                       : command.endsWith("again") ? 4
+                                                                   : 2) +
+                                          (command == "convert"));
     QVERIFY(named || window.shown[1] == "folder|Please select folder to add:");
-    // A close ends the scan and then the window; a conversion leaves the scan to go on.
-    QCOMPARE(window.form->isVisible(), !close);
+    // A close ends the scan and then the window; the other commands leave the scan to go on.
+    QCOMPARE(window.form->isVisible(), !command.startsWith("close"));
     QByteArrayList expected;
-    for (const QString &path : QStringList{tree[0]} + tree.mid(0, close ? 0 : 4))
-        expected << QFile::encodeName(path);
-    QCOMPARE(window.form->list().Paths(), expected);
+    for (const QChar position : after.remove(' '))
+        expected << QFile::encodeName(tree[position.digitValue()]);
+    QCOMPARE(list.Paths(), expected);
     QVERIFY(busyMeanwhile);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
