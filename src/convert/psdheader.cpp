@@ -247,16 +247,19 @@ bool BeyondMagick(const PsdHeader &header)
            std::uint64_t(header.width) * header.height > MagickMaxArea;
 }
 
-bool BeyondTheDecoders(const PsdHeader &header)
+bool ReaderTakesShape(const PsdHeader &header)
 {
-    if (!TooLargeToHold(header).empty())
-        return true;
-    // Only a mode and depth the reader takes: DevIL tries the others whatever their size.
     const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
                       header.colorMode == Cmyk || header.colorMode == Lab;
     const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
-    return mode && depth && header.channels >= ColourChannels(header.colorMode) &&
-           DevilBytes(header) > DevilBudget && BeyondMagick(header);
+    return mode && depth && header.channels >= ColourChannels(header.colorMode);
+}
+
+bool BeyondTheDecoders(const PsdHeader &header)
+{
+    // Only what the reader takes: DevIL tries the rest whatever its size.
+    return !TooLargeToHold(header).empty() ||
+           (ReaderTakesShape(header) && DevilBytes(header) > DevilBudget && BeyondMagick(header));
 }
 
 PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)

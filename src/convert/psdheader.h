@@ -60,6 +60,8 @@ constexpr std::uint64_t MagickMaxArea = std::uint64_t(128) << 20; // "128MP"
 // What DevIL would hold: the picture in up to four channels, and one channel besides.
 std::uint64_t DevilBytes(const PsdHeader &header);
 bool BeyondMagick(const PsdHeader &header);
+// The mode, depth and channels of a merged image the worker's streaming reader can take.
+bool ReaderTakesShape(const PsdHeader &header);
 // The header alone shows that no decoder will hold the whole picture: the worker streams it
 // through its own reader, a few rows at a time, or refuses it.
 bool BeyondTheDecoders(const PsdHeader &header);

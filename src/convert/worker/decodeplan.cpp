@@ -42,11 +42,7 @@ Backdrop BackdropFor(const PsdContents &contents)
 // The reader takes the stored composite only, never one to be rebuilt from the layers.
 bool ReaderTakes(const PsdHeader &header, const PsdContents &contents)
 {
-    const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
-                      header.colorMode == Cmyk || header.colorMode == Lab;
-    const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
-    return mode && depth && header.channels >= ColourChannels(header.colorMode) &&
-           contents.compression <= 3 && !contents.blankStandIn;
+    return ReaderTakesShape(header) && contents.compression <= 3 && !contents.blankStandIn;
 }
 
 std::string Pixels(const PsdHeader &header)
