@@ -169,19 +169,13 @@ void MainWindow::addFiles()
 
 void MainWindow::addFolder()
 {
-    scan([this] { m_folderIntake.Run(); });
+    m_folderIntake.Run();
+    closeIfAsked();
 }
 
 void MainWindow::addArguments(const QByteArrayList &arguments)
 {
-    scan([&] { m_folderIntake.AddArguments(arguments); });
-}
-
-void MainWindow::scan(const std::function<void()> &work)
-{
-    ++m_scans;
-    work();
-    --m_scans;
+    m_folderIntake.AddArguments(arguments);
     closeIfAsked();
 }
 
@@ -216,7 +210,7 @@ void MainWindow::finishRun(const RunReport &report)
 
 bool MainWindow::isWorking() const
 {
-    return m_run.IsRunning() || m_scans > 0;
+    return m_run.IsRunning() || m_folderIntake.IsScanning();
 }
 
 void MainWindow::closeIfAsked()

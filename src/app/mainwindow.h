@@ -45,7 +45,6 @@ private:
     void startUp();
     void addFiles();
     void addFolder();
-    void scan(const std::function<void()> &work);
     void convert();
     void showProgress();
     void finishRun(const RunReport &report);
@@ -58,8 +57,6 @@ private:
     WindowIntakeHost m_intakeHost;
     DialogIntake m_dialogIntake;
     FolderIntake m_folderIntake;
-    // Scans in hand, nested ones included: a scan yields, and another may start meanwhile.
-    int m_scans = 0;
     int m_entriesDone = 0;
     FileListView *m_listView = nullptr;
     QToolButton *m_addFilesButton = nullptr;

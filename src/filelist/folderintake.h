@@ -27,6 +27,8 @@ public:
     // Paths named on the command line, gathered as EntriesOfArguments gathers them, for psd
     // files; asks nothing.
     void AddArguments(const QByteArrayList &arguments);
+    // A scan is going on, or one nested in its yields.
+    bool IsScanning() const { return m_scans > 0; }
 
 private:
     // The pointer stays busy while the work runs and any scan nested in its yields.
