@@ -168,7 +168,7 @@ QByteArray PsdWriter::ResourceNameLengthFF()
 QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
                                const std::function<quint8(int y, int channel)> &value)
 {
-    const int channels = mode == Grayscale ? 1 : int(mode);
+    const int channels = ::ColourChannels(mode);
     QByteArray counts;
     QByteArray rows;
     for (int channel = 0; channel < channels; ++channel) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "psdheader.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,8 @@
 class PsdWriter
 {
 public:
-    enum ColorMode { Grayscale = 1, Rgb = 3, Cmyk = 4, Lab = 9 };
+    using ColorMode = ::ColorMode;
+    using enum ::ColorMode;
     enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
@@ -63,7 +66,7 @@ private:
         field = value;
         return *this;
     }
-    int ColourChannels() const { return m_mode == Grayscale ? 1 : m_mode == Cmyk ? 4 : 3; }
+    int ColourChannels() const { return ::ColourChannels(m_mode); }
     QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;
