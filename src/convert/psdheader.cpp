@@ -219,15 +219,21 @@ std::string TooLargeToRead(const PsdHeader &header)
     return "";
 }
 
+std::string PixelsText(const PsdHeader &header)
+{
+    return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+}
+
 std::string TooLargeToHold(const PsdHeader &header)
 {
+    // Named in the file's channels, or as 8-bit RGB where that is what goes past the limit.
     const std::uint64_t decoded = DecodedSizeEstimate(header);
     const std::uint64_t rgb = SaturatingProduct(SaturatingProduct(header.width, header.height), 3);
     if (decoded < MaxDecodedSize && rgb < MaxDecodedSize)
         return "";
     const bool asRgb = decoded < MaxDecodedSize;
     return "decoded size " + std::to_string(std::max(decoded, rgb) >> 20) + " MiB (" +
-           std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels, " +
+           PixelsText(header) + ", " +
            (asRgb ? "as 8-bit RGB"
                   : std::to_string(header.channels) + " channels of " +
                         std::to_string(header.depth) + " bits") +

@@ -47,6 +47,9 @@ std::uint64_t DecodedSizeEstimate(const PsdHeader &header);
 // a JPEG file takes (65,500) in a PSB, or more channels than the format allows.
 std::string TooLargeToRead(const PsdHeader &header);
 
+// How refusals name a picture's size: "W x H pixels".
+std::string PixelsText(const PsdHeader &header);
+
 // What is too large for a decoder that holds the whole picture, or "": a decoded size of
 // 2 GiB or more, in the file's channels or as 8-bit RGB.
 std::string TooLargeToHold(const PsdHeader &header);

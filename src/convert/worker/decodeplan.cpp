@@ -45,26 +45,10 @@ bool ReaderTakes(const PsdHeader &header, const PsdContents &contents)
     return ReaderTakesShape(header) && contents.compression <= 3 && !contents.blankStandIn;
 }
 
-std::string Pixels(const PsdHeader &header)
-{
-    return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
-}
-
-// Past its budget the reader takes the file.
-std::string TooLargeForDevil(const PsdHeader &header)
-{
-    const std::uint64_t bytes = DevilBytes(header);
-    if (bytes <= DevilBudget)
-        return "";
-    return "decoded size " + std::to_string(bytes >> 20) + " MiB (" + Pixels(header) + ", " +
-           std::to_string(header.channels) + " channels of " + std::to_string(header.depth) +
-           " bits), more than " + std::to_string(DevilBudget >> 20) + " MiB";
-}
-
 std::string TooLargeForMagick(const PsdHeader &header, const PsdContents &contents)
 {
-    const std::string what =
-        Pixels(header) + (contents.blankStandIn ? " to rebuild from layers" : " for ImageMagick");
+    const std::string what = PixelsText(header) + (contents.blankStandIn ? " to rebuild from layers"
+                                                                         : " for ImageMagick");
     if (!BeyondMagick(header))
         return "";
     if (header.width > MagickMaxSide || header.height > MagickMaxSide)
@@ -94,7 +78,7 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
         return DecodePlan{};
     // Nothing to convert, and no row size for the reader to divide by.
     if (header->width == 0 || header->height == 0)
-        return wire::Response{wire::Status::Unreadable, "damaged file: " + Pixels(*header)};
+        return wire::Response{wire::Status::Unreadable, "damaged file: " + PixelsText(*header)};
     if (const std::string reason = TooLargeToRead(*header); !reason.empty())
         return wire::Response{wire::Status::TooLarge, reason};
     const PsdContents contents = ReadPsdContents(source, *header);
@@ -102,17 +86,17 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
         return wire::Response{wire::Status::Unreadable, "damaged file: " + contents.damage};
     DecodePlan plan = PlanFor(*header, contents);
     // DevIL may try what is merely more than it should take; ImageMagick refuses it.
-    const std::string tooLarge = plan.decoder == Decoder::Devil
-                                     ? TooLargeForDevil(*header)
-                                     : TooLargeForMagick(*header, contents);
+    const std::string tooLarge =
+        plan.decoder == Decoder::Magick ? TooLargeForMagick(*header, contents) : "";
+    const bool overDevil = plan.decoder == Decoder::Devil && DevilBytes(*header) > DevilBudget;
     const std::string tooLargeToHold = TooLargeToHold(*header);
-    if ((!tooLarge.empty() || !tooLargeToHold.empty()) && plan.readerFallback) {
+    if ((overDevil || !tooLarge.empty() || !tooLargeToHold.empty()) && plan.readerFallback) {
         plan.decoder = Decoder::Reader;
         return plan;
     }
     if (!tooLargeToHold.empty())
         return wire::Response{wire::Status::TooLarge, tooLargeToHold};
-    if (!tooLarge.empty() && plan.decoder == Decoder::Magick)
+    if (!tooLarge.empty())
         return wire::Response{wire::Status::TooLarge, tooLarge};
     return plan;
 }
