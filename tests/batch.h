@@ -30,7 +30,6 @@ struct Batch {
     {
         return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
-    QByteArray Digest(const QString &name) const { return FileDigest(dir.filePath(name)); }
     QByteArray Read(const QString &name) const
     {
         QFile file(dir.filePath(name));

@@ -3,7 +3,6 @@
 #include "psdwriter.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -39,14 +38,6 @@ QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude)
                                          "/quillmere-worker\" \"$@\"\n");
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     return script;
-}
-
-QByteArray FileDigest(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 double PsnrDb(const QImage &a, const QImage &b, int edge)

@@ -15,8 +15,6 @@ QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 // An executable script in dir that runs prelude in sh, then becomes the real worker with the
 // arguments "$@" holds then.
 QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude);
-// A file's SHA-256, or "" when it cannot be read.
-QByteArray FileDigest(const QString &path);
 // Peak signal-to-noise ratio of two pictures in dB over their RGB samples: infinity when
 // they are the same, 0 when their sizes differ. Columns within 2 of edge are left out: 4:2:0
 // chroma smears colour across a sharp edge.

@@ -72,7 +72,7 @@ void TestConversionRun::workersAgreeWithOne()
              (QStringList{"first.jpg", "first.psd", "huge.psd", "last.jpg", "last.psd",
                           "resource.psd", "rowcounts.psd", "wide.PSD", "wide.jpg"}));
     for (const char *name : {"first.jpg", "last.jpg", "wide.jpg"})
-        QCOMPARE(many.Digest(QLatin1String(name)), one.Digest(QLatin1String(name)));
+        QCOMPARE(many.Read(QLatin1String(name)), one.Read(QLatin1String(name)));
     // And a batch of none ends too.
     QVERIFY(many.run.Start({}) && finished.wait(5000));
     QVERIFY(finished.last().first().value<RunReport>().entries.isEmpty());
@@ -94,7 +94,7 @@ void TestConversionRun::sameTargetNeverRunsTogether()
     QCOMPARE(report.entries[1].status, wire::Status::AlreadyExists);
     QCOMPARE(report.FailedCount(), 1);
     // The JPEG is the first entry's, whole.
-    QCOMPARE(batch.Digest(QStringLiteral("x.jpg")), alone.Digest(QStringLiteral("x.jpg")));
+    QCOMPARE(batch.Read(QStringLiteral("x.jpg")), alone.Read(QStringLiteral("x.jpg")));
 }
 
 void TestConversionRun::stopLeavesTheRestNotConverted()

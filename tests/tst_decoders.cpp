@@ -194,10 +194,6 @@ void TestDecoders::convertsPixelForPixel_data()
         << W(rgb).SetDepth(32).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored
         << true;
     QTest::newRow("no real composite") << standIn << "magick" << Expected(OnWhite) << false;
-    // Some writers call a real picture a stand-in; DevIL shows it as it is.
-    QTest::newRow("a picture called a stand-in")
-        << W(rle).AddResource(1057, W::VersionInfo("Sketch", false)).Bytes() << "devil" << stored
-        << true;
     // The data tell how a writer that is not Photoshop stored its composite.
     QTest::newRow("transparent, unmatted")
         << transparent("ag-psd", Cutout) << "magick" << Expected(OnWhite) << true;
