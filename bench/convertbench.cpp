@@ -1,9 +1,9 @@
 #include "convertbench.h"
 
 #include "baseline.h"
-#include "closingmessage.h"
-#include "conversionrun.h"
-#include "psdheader.h"
+#include "run/closingmessage.h"
+#include "run/conversionrun.h"
+#include "shared/psd/psdheader.h"
 
 #include <QDir>
 #include <QElapsedTimer>

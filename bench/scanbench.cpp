@@ -1,8 +1,8 @@
 #include "scanbench.h"
 
-#include "filelist.h"
-#include "folderintake.h"
-#include "folderintakehost.h"
+#include "filelist/filelist.h"
+#include "filelist/folderintake.h"
+#include "filelist/folderintakehost.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "filelistview.h"
+#include "app/filelistview.h"
 
-#include "filelist.h"
-#include "pointerimage.h"
+#include "app/pointerimage.h"
+#include "filelist/filelist.h"
 
 #include <QDropEvent>
 #include <QHeaderView>

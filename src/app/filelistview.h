@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dropintake.h"
+#include "filelist/dropintake.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>

@@ -1,5 +1,5 @@
-#include "argumententries.h"
-#include "mainwindow.h"
+#include "app/mainwindow.h"
+#include "scan/argumententries.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,10 +1,10 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "closingmessage.h"
-#include "filelistview.h"
-#include "pathrules.h"
-#include "pointerimage.h"
-#include "windowgeometry.h"
+#include "app/filelistview.h"
+#include "app/pointerimage.h"
+#include "app/windowgeometry.h"
+#include "run/closingmessage.h"
+#include "run/pathrules.h"
 
 #include <QCloseEvent>
 #include <QFile>

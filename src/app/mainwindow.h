@@ -1,11 +1,11 @@
 #pragma once
 
-#include "conversionrun.h"
-#include "dialogintake.h"
-#include "filelist.h"
-#include "folderintake.h"
-#include "windowhooks.h"
-#include "windowintakehost.h"
+#include "app/windowhooks.h"
+#include "app/windowintakehost.h"
+#include "filelist/dialogintake.h"
+#include "filelist/filelist.h"
+#include "filelist/folderintake.h"
+#include "run/conversionrun.h"
 
 #include <QWidget>
 

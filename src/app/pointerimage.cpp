@@ -1,4 +1,4 @@
-#include "pointerimage.h"
+#include "app/pointerimage.h"
 
 #include <QFile>
 #include <QPixmap>

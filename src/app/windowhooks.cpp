@@ -1,4 +1,4 @@
-#include "windowhooks.h"
+#include "app/windowhooks.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "windowintakehost.h"
+#include "app/windowintakehost.h"
 
 #include <QCursor>
 #include <QGuiApplication>

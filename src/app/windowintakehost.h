@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filechooser.h"
-#include "folderintakehost.h"
-#include "windowhooks.h"
+#include "app/windowhooks.h"
+#include "filelist/filechooser.h"
+#include "filelist/folderintakehost.h"
 
 class QWidget;
 

@@ -1,12 +1,12 @@
-#include "batchconversion.h"
+#include "cli/batchconversion.h"
 
-#include "argumententries.h"
-#include "closingmessage.h"
-#include "commandline.h"
-#include "conversionrun.h"
-#include "progressline.h"
-#include "runreport.h"
-#include "scancontrol.h"
+#include "cli/commandline.h"
+#include "cli/progressline.h"
+#include "run/closingmessage.h"
+#include "run/conversionrun.h"
+#include "run/runreport.h"
+#include "scan/argumententries.h"
+#include "scan/scancontrol.h"
 
 #include <csignal>
 #include <pthread.h>

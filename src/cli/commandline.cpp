@@ -1,4 +1,4 @@
-#include "commandline.h"
+#include "cli/commandline.h"
 
 namespace
 {

@@ -1,7 +1,7 @@
 // quillmere-convert: the batch conversion without a window, for scripts and servers.
-#include "argumententries.h"
-#include "batchconversion.h"
-#include "commandline.h"
+#include "cli/batchconversion.h"
+#include "cli/commandline.h"
+#include "scan/argumententries.h"
 
 #include <QCoreApplication>
 

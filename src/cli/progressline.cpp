@@ -1,4 +1,4 @@
-#include "progressline.h"
+#include "cli/progressline.h"
 
 #include <cmath>
 

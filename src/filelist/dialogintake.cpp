@@ -1,7 +1,7 @@
-#include "dialogintake.h"
+#include "filelist/dialogintake.h"
 
-#include "filechooser.h"
-#include "filelist.h"
+#include "filelist/filechooser.h"
+#include "filelist/filelist.h"
 
 #include <QFile>
 

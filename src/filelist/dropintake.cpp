@@ -1,6 +1,6 @@
-#include "dropintake.h"
+#include "filelist/dropintake.h"
 
-#include "filelist.h"
+#include "filelist/filelist.h"
 
 #include <QMimeData>
 #include <QSysInfo>

@@ -1,4 +1,4 @@
-#include "filelist.h"
+#include "filelist/filelist.h"
 
 FileList::FileList(QObject *parent) : QAbstractListModel(parent) {}
 

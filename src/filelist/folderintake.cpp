@@ -1,9 +1,9 @@
-#include "folderintake.h"
+#include "filelist/folderintake.h"
 
-#include "argumententries.h"
-#include "filelist.h"
-#include "folderintakehost.h"
-#include "gatherfiles.h"
+#include "filelist/filelist.h"
+#include "filelist/folderintakehost.h"
+#include "scan/argumententries.h"
+#include "scan/gatherfiles.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scancontrol.h"
+#include "scan/scancontrol.h"
 
 #include <QString>
 

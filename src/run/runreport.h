@@ -1,0 +1,23 @@
+#pragma once
+
+#include "shared/protocol/wireformat.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// What became of one entry. Paths are the file system's bytes.
+struct EntryResult {
+    QByteArray source;
+    QByteArray target; // empty when no target could be formed
+    // Until its result is in, an entry counts as not converted.
+    wire::Status status = wire::Status::NotConverted;
+    QString detail; // the decoder that served it, or the worker's word on the failure
+};
+
+struct RunReport {
+    QVector<EntryResult> entries; // in list order
+    bool stopped = false;         // a stop request ended the run early
+    int FailedCount() const;
+    int CountOf(wire::Status status) const;
+};

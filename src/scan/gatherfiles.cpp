@@ -1,0 +1,24 @@
+#include "scan/gatherfiles.h"
+
+#include "scan/folderwalk.h"
+#include "scan/matchingfiles.h"
+
+bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl &control,
+                 const std::function<void(const QByteArrayList &)> &take)
+{
+    QByteArrayList queue{folder.endsWith('/') ? folder : folder + '/'};
+    FolderWalk walk(control);
+    if (!walk.GatherSubfolders(queue))
+        return false;
+    const QString pattern = QLatin1String("*.") + extension;
+    for (const QByteArray &queued : std::as_const(queue)) {
+        QByteArrayList paths;
+        for (const QByteArray &name : ListMatchingFiles(queued, pattern)) {
+            if (!name.startsWith('~'))
+                paths.append(queued + name);
+        }
+        if (!paths.isEmpty())
+            take(paths);
+    }
+    return true;
+}

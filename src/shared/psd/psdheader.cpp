@@ -1,0 +1,44 @@
+#include "shared/psd/psdheader.h"
+
+#include "shared/psd/sectionreader.h"
+
+#include <fstream>
+
+std::optional<PsdHeader> ReadPsdHeader(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    unsigned char bytes[PsdHeaderBytes];
+    if (!file.read(reinterpret_cast<char *>(bytes), PsdHeaderBytes))
+        return std::nullopt;
+    if (BigEndian(bytes, 4) != 0x38425053) // "8BPS"
+        return std::nullopt;
+    PsdHeader header;
+    header.version = int(BigEndian(bytes + 4, 2));
+    if (header.version != 1 && header.version != 2)
+        return std::nullopt;
+    // Bytes 6 to 11 are reserved.
+    header.channels = int(BigEndian(bytes + 12, 2));
+    header.height = std::uint32_t(BigEndian(bytes + 14, 4));
+    header.width = std::uint32_t(BigEndian(bytes + 18, 4));
+    header.depth = int(BigEndian(bytes + 22, 2));
+    header.colorMode = int(BigEndian(bytes + 24, 2));
+    return header;
+}
+
+std::size_t RowBytesOf(const PsdHeader &header)
+{
+    return std::size_t((std::uint64_t(header.width) * header.depth + 7) / 8);
+}
+
+std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
+{
+    const std::uint64_t bytesPerChannel = (std::uint64_t(header.depth) + 7) / 8;
+    std::uint64_t size = SaturatingProduct(header.width, header.height);
+    size = SaturatingProduct(size, std::uint64_t(header.channels));
+    return SaturatingProduct(size, bytesPerChannel);
+}
+
+std::string PixelsText(const PsdHeader &header)
+{
+    return std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "shared/protocol/wireformat.h"
+#include "shared/psd/psdheader.h"
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+// DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
+// large for either.
+enum class Decoder { Devil, Magick, Reader };
+
+// How the merged image meets the white page of the JPEG file once its transparency is gone.
+enum class Backdrop {
+    Ignore,  // no transparency, or Photoshop's composite, already blended on white
+    Flatten, // a composite rebuilt from the layers: straight alpha, blended here
+    Decide,  // the data show whether the writer blended it on white or left that to us
+};
+
+struct DecodePlan {
+    Decoder decoder = Decoder::Devil;
+    Backdrop backdrop = Backdrop::Ignore;
+    PsdHeader header;       // all zero when the file is no PSD
+    std::string iccProfile; // resource 1039, or empty
+    // For the reader: where and how the merged image is stored.
+    int compression = 0;
+    std::uint64_t imageDataOffset = 0;
+    bool readerFallback = false; // the reader takes over when the decoders fail
+
+    // Only a PSD or PSB file may go to ImageMagick.
+    bool IsPsd() const { return header.version != 0; }
+};
+
+// Which decoder takes the source and how, decided from its header and sections (never from
+// its name); or the response refusing it: too large, or damaged.
+std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source);

@@ -1,0 +1,48 @@
+#include "worker/jpegfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool ReadTwoAt(int fd, off_t offset, unsigned char first, unsigned char second)
+{
+    unsigned char bytes[2] = {};
+    return pread(fd, bytes, 2, offset) == 2 && bytes[0] == first && bytes[1] == second;
+}
+
+} // namespace
+
+bool IsCompleteJpeg(const std::string &path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status = {};
+    const bool complete = fstat(fd, &status) == 0 && status.st_size >= 4 &&
+                          ReadTwoAt(fd, 0, 0xFF, 0xD8) &&
+                          ReadTwoAt(fd, status.st_size - 2, 0xFF, 0xD9);
+    close(fd);
+    return complete;
+}
+
+wire::Response MoveWithoutReplacing(const std::string &from, const std::string &to)
+{
+    int moved = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    // Some file systems (and older kernels) refuse the flag; a hard link never replaces either.
+    if (moved != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        moved = link(from.c_str(), to.c_str());
+        if (moved == 0)
+            unlink(from.c_str());
+    }
+    if (moved == 0)
+        return {wire::Status::Ok, {}};
+    if (errno == EEXIST)
+        return {wire::Status::AlreadyExists, {}};
+    return {wire::Status::Unwritable, std::strerror(errno)};
+}

@@ -1,0 +1,157 @@
+// The run as the window and the command line drive it, through the real workers and DevIL: its
+// signals, several workers, shared targets, stops and the closing message.
+#include "run/closingmessage.h"
+#include "run/workerbudget.h"
+#include "support/batch.h"
+#include "support/psdwriter.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestConversionRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workersAgreeWithOne_data();
+    void workersAgreeWithOne();
+    void sameTargetNeverRunsTogether();
+    void stopLeavesTheRestNotConverted();
+    void longFailureListIsCut();
+    void estimatesWhatAWorkerHolds();
+};
+
+void TestConversionRun::workersAgreeWithOne_data()
+{
+    QTest::addColumn<int>("workers");
+    QTest::newRow("one worker") << 1;
+    QTest::newRow("three workers") << 3;
+    QTest::newRow("eight workers") << 8;
+}
+
+// Damaged files in the middle of a batch, with as many workers as entries or fewer.
+void TestConversionRun::workersAgreeWithOne()
+{
+    QFETCH(int, workers);
+    const Files files = {{"first.psd", SmallPsd(300, 200)},
+                         {"rowcounts.psd", PsdWriter::TruncatedInRowCounts()},
+                         {"resource.psd", PsdWriter::ResourceNameLengthFF()},
+                         {"huge.psd", PsdWriter::ClaimsSize(1, 3, 300'000, 300'000, 8,
+                                                            PsdWriter::Rgb, PsdWriter::Raw)},
+                         {"wide.PSD", SmallPsd(48, 6)},
+                         {"last.psd", SmallPsd(20, 30)}};
+    Batch one;
+    one.Add(files).Convert(1);
+    Batch many;
+    // First, while nothing is in hand: one with no folder for its JPEG, and one with no folder.
+    many.sources << QFile::encodeName(many.dir.filePath("gone/x.psd")) << "relative.psd";
+    many.Add(files).run.SetWorkerCount(workers);
+    // Entries start in list order, and each finishes after it started.
+    QString events;
+    connect(&many.run, &ConversionRun::EntryStarted, this,
+            [&](int index) { events += index == events.size() ? QString::number(index) : "!"; });
+    connect(&many.run, &ConversionRun::EntryFinished, this, [&](int index, const EntryResult &) {
+        events.replace(QString::number(index), QStringLiteral("f"));
+    });
+    QSignalSpy finished(&many.run, &ConversionRun::Finished);
+    QVERIFY(many.run.Start(many.sources) && !many.run.Start(many.sources));
+    QVERIFY(events.isEmpty() && finished.isEmpty()); // nothing from inside the call
+    QVERIFY(finished.wait(60'000));
+    QCOMPARE(events, QString(many.sources.size(), 'f'));
+
+    const auto report = finished.first().first().value<RunReport>();
+    const QString message = ClosingMessage(report);
+    QVERIFY(!report.stopped);
+    QVERIFY(message.startsWith(QLatin1String("Done.\n\n5 of 8 files could not be converted:")));
+    for (const char *named : {"gone/x.psd: could not be read or decoded (its folder is gone)",
+                              "rowcounts.psd", "resource.psd", "huge.psd: too large"})
+        QVERIFY2(message.contains(many.dir.filePath(QLatin1String(named))), named);
+    // Nothing at the damaged files' targets, no temporary file, and the very same JPEG files
+    // as one worker makes.
+    QCOMPARE(many.Contents(),
+             (QStringList{"first.jpg", "first.psd", "huge.psd", "last.jpg", "last.psd",
+                          "resource.psd", "rowcounts.psd", "wide.PSD", "wide.jpg"}));
+    for (const char *name : {"first.jpg", "last.jpg", "wide.jpg"})
+        QCOMPARE(many.Read(QLatin1String(name)), one.Read(QLatin1String(name)));
+    // And a batch of none ends too.
+    QVERIFY(many.run.Start({}) && finished.wait(5000));
+    QVERIFY(finished.last().first().value<RunReport>().entries.isEmpty());
+}
+
+void TestConversionRun::sameTargetNeverRunsTogether()
+{
+    Batch alone;
+    alone.Add({{QStringLiteral("x.psd"), SmallPsd(400, 300)}}).Convert(1);
+    PsdWriter psb(400, 300, PsdWriter::Rgb, [](int, int, int c) { return quint16(c * 30000); });
+    psb.SetLargeFormat(true);
+    Batch batch;
+    const RunReport report = batch
+                                 .Add({{QStringLiteral("x.psd"), SmallPsd(400, 300)},
+                                       {QStringLiteral("x.psb"), psb.Bytes()},
+                                       {QStringLiteral("y.psd"), SmallPsd()}})
+                                 .Convert(3);
+
+    QCOMPARE(report.entries[1].status, wire::Status::AlreadyExists);
+    QCOMPARE(report.FailedCount(), 1);
+    // The JPEG is the first entry's, whole.
+    QCOMPARE(batch.Read(QStringLiteral("x.jpg")), alone.Read(QStringLiteral("x.jpg")));
+}
+
+void TestConversionRun::stopLeavesTheRestNotConverted()
+{
+    Batch batch;
+    for (int i = 0; i < 4; ++i)
+        batch.Add({{QStringLiteral("s%1.psd").arg(i), SmallPsd()}});
+    // A close request arrives while the first two entries are in hand.
+    connect(&batch.run, &ConversionRun::EntryStarted, this, [&batch](int index) {
+        if (index == 1)
+            batch.run.Cancel();
+    });
+    const RunReport report = batch.Convert(2);
+
+    QVERIFY(report.stopped && !batch.run.IsRunning());
+    QVector<wire::Status> statuses;
+    for (const EntryResult &entry : report.entries)
+        statuses << entry.status;
+    QCOMPARE(statuses,
+             (QVector<wire::Status>{wire::Status::Ok, wire::Status::Ok, wire::Status::NotConverted,
+                                    wire::Status::NotConverted}));
+    QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")), (QStringList{"s0.jpg", "s1.jpg"}));
+    QVERIFY(ClosingMessage(report).endsWith("s3.psd: not converted, the run was stopped"));
+}
+
+void TestConversionRun::longFailureListIsCut()
+{
+    RunReport report;
+    const QString longDetail = QString(70, 'x') + "\nsecond line";
+    for (int i = 0; i < 13; ++i)
+        report.entries.append({"/f" + QByteArray::number(i) + ".psd", QByteArray(),
+                               i < 12 ? wire::Status::TooLarge : wire::Status::Ok,
+                               i == 0 ? longDetail : QString()});
+    QString expected = QStringLiteral("Done.\n\n12 of 13 files could not be converted:");
+    for (int i = 0; i < 10; ++i)
+        expected += QStringLiteral("\n/f%1.psd: too large").arg(i);
+    // The worker's word, shortened to its first line and a few words.
+    expected.replace("f0.psd: too large",
+                     "f0.psd: too large (" + QString(59, 'x') + QChar(0x2026) + ")");
+    QCOMPARE(ClosingMessage(report), expected + QStringLiteral("\nand 2 more"));
+}
+
+void TestConversionRun::estimatesWhatAWorkerHolds()
+{
+    using W = PsdWriter;
+    const QTemporaryDir dir;
+    const auto estimate = [&](const QByteArray &header) {
+        return MemoryEstimateOf(QFile::encodeName(WriteFile(dir, "a.psb", header)));
+    };
+    // A decoder holds the picture and copies of it ...
+    QCOMPARE(estimate(W::ClaimsSize(1, 3, 4000, 4000, 8, W::Rgb, W::Raw)), qint64(4000) * 4000 * 9);
+    // ... unless it is past both, and the worker's reader streams it a few rows at a time; but
+    // DevIL tries an indexed picture whatever its size.
+    QVERIFY(estimate(W::ClaimsSize(2, 3, 20'000, 20'000, 8, W::Rgb, W::Rle)) <= 64 << 20);
+    QCOMPARE(estimate(W::ClaimsSize(2, 1, 24'000, 24'000, 8, W::Indexed, W::Raw)),
+             qint64(24'000) * 24'000 * 3);
+}
+
+QTEST_GUILESS_MAIN(TestConversionRun)
+#include "tst_conversionrun.moc"

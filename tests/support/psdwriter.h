@@ -1,0 +1,87 @@
+#pragma once
+
+#include "shared/psd/psdheader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+// Writes small PSD and PSB files for tests: the merged image, and on request image resources and
+// one layer.
+class PsdWriter
+{
+public:
+    using ColorMode = ::ColorMode;
+    using enum ::ColorMode;
+    enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
+    // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
+    // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
+    using Samples = std::function<quint16(int x, int y, int channel)>;
+
+    PsdWriter(int width, int height, ColorMode mode, Samples samples)
+        : m_width(width), m_height(height), m_mode(mode), m_samples(std::move(samples))
+    {
+    }
+
+    // Channels after the colour ones, such as alpha; fewer than none leave colour ones out.
+    PsdWriter &SetExtraChannels(int count) { return Set(m_extraChannels, count); }
+    PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8, 16 or 32 (floats)
+    PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
+    PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
+    PsdWriter &AddResource(quint16 id, const QByteArray &data);
+    // RLE only: row y of the first channel packed as given, damaged or not.
+    PsdWriter &SetFirstPackedRow(int y, const QByteArray &packed)
+    {
+        m_packedRow = {y, packed};
+        return *this;
+    }
+    // One raw layer as large as the picture: the colour channels of these samples, then their
+    // transparency. With mergedTransparency the layer count is negative, which says the merged
+    // image's first extra channel is its transparency.
+    PsdWriter &SetLayer(Samples samples, bool mergedTransparency);
+
+    // The data of resource 1057: who wrote the file, and whether its merged image is the real
+    // composite or a stand-in for it.
+    static QByteArray VersionInfo(const QString &writer, bool realComposite);
+
+    QByteArray Bytes() const;
+
+    static QByteArray Header(int version, int channels, quint32 height, quint32 width, int depth,
+                             int colorMode);
+    // Damaged files of kinds that have crashed decoders.
+    static QByteArray TruncatedInRowCounts();
+    static QByteArray ResourceNameLengthFF();
+    // An 8-bit PSB in RLE whose rows are each one value: little room for a picture of any size.
+    static QByteArray FlatRows(int width, int height, ColorMode mode,
+                               const std::function<quint8(int y, int channel)> &value);
+    // A header and empty sections before two bytes of image data, nowhere near what it claims.
+    static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
+                                 int depth, int colorMode, Compression compression);
+
+private:
+    template <typename T> PsdWriter &Set(T &field, T value)
+    {
+        field = value;
+        return *this;
+    }
+    int ColourChannels() const { return ::ColourChannels(m_mode); }
+    QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
+    QByteArray LayerSection() const;
+    QByteArray ImageData() const;
+    QByteArray Predicted(QByteArray row) const;
+
+    int m_width;
+    int m_height;
+    ColorMode m_mode;
+    Samples m_samples;
+    int m_extraChannels = 0;
+    int m_depth = 8;
+    Compression m_compression = Raw;
+    bool m_psb = false;
+    QByteArray m_resources;
+    Samples m_layer;
+    bool m_mergedTransparency = false;
+    std::pair<int, QByteArray> m_packedRow{-1, {}};
+};
