@@ -4,6 +4,7 @@
 #include "worker/decodeplan.h"
 #include "worker/decoders/devilconversion.h"
 #include "worker/jpegfile.h"
+#include "worker/layers/layerconversion.h"
 #include "worker/scratchfile.h"
 #include "worker/stream/streamconversion.h"
 
@@ -51,6 +52,8 @@ std::optional<wire::Response> CheckSource(const std::string &source)
 wire::Response Decode(const std::string &source, const std::string &jpegPath,
                       const DecodePlan &plan, MagickLoader &magick, bool &unclean)
 {
+    if (plan.decoder == Decoder::Layers)
+        return ConvertFromLayers(source, jpegPath, plan);
     if (plan.decoder != Decoder::Reader) {
         const wire::Response converted = ConvertWithDevil(source, jpegPath, plan, magick, unclean);
         if (converted.status != wire::Status::Unreadable || !plan.readerFallback)

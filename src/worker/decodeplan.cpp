@@ -75,6 +75,11 @@ std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
     if (!contents.damage.empty())
         return wire::Response{wire::Status::Unreadable, "damaged file: " + contents.damage};
     DecodePlan plan = PlanFor(*header, contents);
+    // A blank stand-in is rebuilt from the layers, a band at a time, whatever the size.
+    if (contents.blankStandIn) {
+        plan.decoder = Decoder::Layers;
+        return plan;
+    }
     // DevIL may try what is merely more than it should take; ImageMagick refuses it.
     const std::string tooLarge =
         plan.decoder == Decoder::Magick ? TooLargeForMagick(*header, contents.blankStandIn) : "";

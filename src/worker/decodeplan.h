@@ -8,8 +8,8 @@
 #include <variant>
 
 // DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
-// large for either.
-enum class Decoder { Devil, Magick, Reader };
+// large for either; our own compositor for a picture to be rebuilt from its layers.
+enum class Decoder { Devil, Magick, Reader, Layers };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {

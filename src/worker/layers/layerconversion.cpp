@@ -1,0 +1,85 @@
+#include "worker/layers/layerconversion.h"
+
+#include "shared/psd/layersection.h"
+#include "worker/colourplan.h"
+#include "worker/layers/compositor.h"
+#include "worker/layers/layersupport.h"
+#include "worker/stream/bandstojpeg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace
+{
+
+// The composed floats in the document's own depth, as the colour step reads them.
+void ToSamples(const PixelBand &band, int depth, unsigned char *samples)
+{
+    const std::size_t count = band.values.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const float value = band.values[i];
+        const float share = std::clamp(value, 0.0f, 1.0f);
+        if (depth == 8) {
+            samples[i] = std::uint8_t(std::lround(share * 255.0f));
+        } else if (depth == 16) {
+            const auto sample = std::uint16_t(std::lround(share * 65535.0f));
+            std::memcpy(samples + 2 * i, &sample, 2);
+        } else {
+            const bool alpha = (i + 1) % std::size_t(band.stride) == 0;
+            const float sample = alpha ? share : std::max(value, 0.0f);
+            std::memcpy(samples + 4 * i, &sample, 4);
+        }
+    }
+}
+
+wire::Response Compose(const std::string &source, const std::string &jpegPath,
+                       const DecodePlan &plan, const std::vector<LayerNode> &tree)
+{
+    const PsdHeader &header = plan.header;
+    const SampleLayout layout{header.colorMode, header.depth, true};
+    const std::unique_ptr<ColourStep> step =
+        ColourStepFor(plan, layout, header.width, header.height, {});
+    const int stride = ColourChannels(header.colorMode) + 1;
+    const std::size_t pixelBytes = std::size_t(stride) * std::size_t(header.depth / 8);
+    LayerCompositor compositor(source, header, tree);
+    PixelBand band(0, 0, header.width, BandRows(header.width * pixelBytes), stride);
+    const BandSource bands = [&](std::uint32_t top, std::uint32_t rows, unsigned char *samples) {
+        if (band.height != rows)
+            band = PixelBand(0, top, header.width, rows, stride);
+        if (!compositor.Compose(top, band))
+            return "damaged layer data: " + compositor.Damage();
+        ToSamples(band, header.depth, samples);
+        return std::string();
+    };
+    return BandsToJpeg(jpegPath, header.width, header.height, pixelBytes, *step, false, bands,
+                       "layers");
+}
+
+wire::Response Rebuild(const std::string &source, const std::string &jpegPath,
+                       const DecodePlan &plan)
+{
+    const LayerSection section = ReadLayerSection(source, plan.header);
+    if (!section.damage.empty())
+        return {wire::Status::Unreadable, "damaged layer data: " + section.damage};
+    const std::optional<std::vector<LayerNode>> tree = BuildLayerTree(section.layers);
+    if (!tree)
+        return {wire::Status::Unreadable, "damaged layer data: layer groups do not pair up"};
+    if (const std::string unrendered = UnrenderedFeatures(*tree, plan.header); !unrendered.empty())
+        return {wire::Status::Unreadable, "no flattened picture, and its layers use " + unrendered +
+                                              ": save it with Maximize Compatibility on"};
+    return Compose(source, jpegPath, plan, *tree);
+}
+
+} // namespace
+
+wire::Response ConvertFromLayers(const std::string &source, const std::string &jpegPath,
+                                 const DecodePlan &plan)
+{
+    try {
+        return Rebuild(source, jpegPath, plan);
+    } catch (const std::bad_alloc &) {
+        return {wire::Status::Unreadable, "out of memory"};
+    }
+}
