@@ -56,8 +56,9 @@ void TakeDivider(SectionReader &reader, const LayerInfoBlock &block, LayerRecord
 {
     const std::uint64_t type = reader.Number(4);
     layer.divider = type <= 3 ? Divider(type) : Divider::None;
+    // A group's blend mode is the divider's where it names one: "pass" only shows here.
     if (block.length >= 12 && reader.Number(4) == 0x3842494D)
-        layer.dividerBlendMode = FourCharacters(reader);
+        layer.blendMode = FourCharacters(reader);
 }
 
 void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &layer)

@@ -14,3 +14,8 @@ const LayerChannel *LayerRecord::Channel(int id) const
                                     [&](const LayerChannel &channel) { return channel.id == id; });
     return found == channels.cend() ? nullptr : &*found;
 }
+
+bool LayerRecord::IsFillOrShape() const
+{
+    return Has("SoCo") || Has("GdFl") || Has("PtFl") || Has("vscg");
+}

@@ -63,7 +63,6 @@ struct LayerRecord {
     bool defaultBlendingRanges = true;
     std::string name;
     Divider divider = Divider::None;
-    std::string dividerBlendMode; // "" where the divider names none
     int fillOpacity = 255;
     bool knockout = false;
     bool blendClippedAsGroup = true;
@@ -71,6 +70,8 @@ struct LayerRecord {
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;
+    // A fill or shape layer: its pixels are its fill as its vector mask cuts it.
+    bool IsFillOrShape() const;
     const LayerChannel *Channel(int id) const;
 };
 

@@ -41,36 +41,32 @@ bool LayerCompositor::Compose(std::int64_t top, PixelBand &band)
 bool LayerCompositor::ComposeNodes(const std::vector<LayerNode> &nodes, PixelBand &backdrop)
 {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        if (i + 1 < nodes.size() && nodes[i + 1].record->clipped) {
-            if (!ClippingGroup(nodes, i, backdrop))
+        const std::size_t clipped = ClippedAfter(nodes, i);
+        const bool shown = !nodes[i].record->hidden;
+        if (shown && ClipsAnything(nodes, i, clipped)) {
+            if (!ClippingGroup(nodes, i, clipped, backdrop))
                 return false;
-        } else if (!nodes[i].record->hidden && !Draw(nodes[i], backdrop, false)) {
+        } else if (shown && !Draw(nodes[i], backdrop, false)) {
             return false;
         }
+        i += clipped;
     }
     return true;
 }
 
-// The base with the layers clipped to it, composed apart and then blended as the base is.
-bool LayerCompositor::ClippingGroup(const std::vector<LayerNode> &nodes, std::size_t &at,
-                                    PixelBand &backdrop)
+// The base with the layers clipped to it, composed apart (a pass-through group too) and then
+// blended as the base is.
+bool LayerCompositor::ClippingGroup(const std::vector<LayerNode> &nodes, std::size_t base,
+                                    std::size_t clipped, PixelBand &backdrop)
 {
-    const LayerNode &base = nodes[at];
-    std::size_t last = at;
-    while (last + 1 < nodes.size() && nodes[last + 1].record->clipped)
-        ++last;
-    const std::size_t first = at;
-    at = last;
-    if (base.record->hidden)
-        return true;
     PixelBand group;
-    if (!Source(base, backdrop, group))
+    if (!Source(nodes[base], backdrop, group))
         return false;
-    for (std::size_t i = first + 1; i <= last; ++i) {
+    for (std::size_t i = base + 1; i <= base + clipped; ++i) {
         if (!nodes[i].record->hidden && !Draw(nodes[i], group, true))
             return false;
     }
-    const LayerRecord &layer = *base.record;
+    const LayerRecord &layer = *nodes[base].record;
     BlendOnto(backdrop, group, ModeOf(layer), Share(layer.opacity) * Share(layer.fillOpacity),
               false);
     return true;

@@ -24,7 +24,8 @@ public:
 
 private:
     bool ComposeNodes(const std::vector<LayerNode> &nodes, PixelBand &backdrop);
-    bool ClippingGroup(const std::vector<LayerNode> &nodes, std::size_t &at, PixelBand &backdrop);
+    bool ClippingGroup(const std::vector<LayerNode> &nodes, std::size_t base, std::size_t clipped,
+                       PixelBand &backdrop);
     bool Draw(const LayerNode &node, PixelBand &backdrop, bool clip);
     bool PassThrough(const LayerNode &node, PixelBand &backdrop);
     bool Source(const LayerNode &node, const PixelBand &area, PixelBand &source);

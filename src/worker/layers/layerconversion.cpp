@@ -63,6 +63,9 @@ wire::Response Rebuild(const std::string &source, const std::string &jpegPath,
     const LayerSection section = ReadLayerSection(source, plan.header);
     if (!section.damage.empty())
         return {wire::Status::Unreadable, "damaged layer data: " + section.damage};
+    // A stand-in with nothing to rebuild it from.
+    if (section.layers.empty())
+        return {wire::Status::Unreadable, "no flattened picture, and no layers to rebuild it from"};
     const std::optional<std::vector<LayerNode>> tree = BuildLayerTree(section.layers);
     if (!tree)
         return {wire::Status::Unreadable, "damaged layer data: layer groups do not pair up"};

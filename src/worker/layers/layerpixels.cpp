@@ -67,8 +67,15 @@ bool LayerPixels::MaskRow(const LayerRecord &layer, std::int64_t y, std::int64_t
                           std::int64_t width, float *factors)
 {
     std::fill_n(factors, width, 1.0f);
+    // A mask rendered from a vector mask holds the user's own mask multiplied in; a fill or
+    // shape layer's pixels hold the vector mask already.
+    const LayerChannel *rendered =
+        layer.mask.fromVector ? layer.Channel(int(ChannelId::Mask)) : nullptr;
+    if (rendered && layer.IsFillOrShape())
+        return ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors);
     return ApplyMask(layer, layer.mask, int(ChannelId::Mask), y, left, width, factors) &&
-           ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors);
+           (rendered ||
+            ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors));
 }
 
 // Outside its rectangle a mask is its default colour; density lessens what it hides.

@@ -40,11 +40,6 @@ const char *const Harmless[] = {
     "vscg", "vstk", "vmsk", "vsms", "cinf", "PxSc", "extn",
 };
 
-bool IsFillOrShape(const LayerRecord &layer)
-{
-    return layer.Has("SoCo") || layer.Has("GdFl") || layer.Has("PtFl") || layer.Has("vscg");
-}
-
 class Findings
 {
 public:
@@ -95,10 +90,14 @@ void Findings::Masks(const LayerRecord &layer)
 {
     const bool vector = layer.Has("vmsk") || layer.Has("vsms");
     const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
-    if (vector && !rendered && !IsFillOrShape(layer))
+    if (vector && !rendered && !layer.IsFillOrShape())
         Add("vector masks");
     if (vector && (layer.vectorDensity < 255 || layer.vectorFeather > 0) && !rendered)
         Add("vector mask density or feather");
+    // The rendered vector mask has the user's own mask in it at full density.
+    const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
+    if (both && (layer.mask.density < 255 || layer.realMask.density < 255))
+        Add("mask density on both a vector and a layer mask");
     for (const LayerMask *mask : {&layer.mask, &layer.realMask}) {
         if (mask->present && !mask->disabled && mask->feather > 0)
             Add("feathered layer masks");
@@ -118,7 +117,7 @@ void Findings::Blocks(const LayerRecord &layer)
                               [&](const char *key) { return block.key == key; }))
             Add("layer data '" + block.key + "'");
     }
-    if (IsFillOrShape(layer) && layer.rect.IsEmpty())
+    if (layer.IsFillOrShape() && layer.rect.IsEmpty())
         Add("fill layers without rendered pixels");
 }
 
@@ -137,11 +136,10 @@ void Findings::Common(const LayerRecord &layer)
 // A clipping group's base shapes the layers clipped to it, whatever its own fill opacity.
 void Findings::Clipping(const std::vector<LayerNode> &nodes, std::size_t base)
 {
-    bool clipped = false;
-    for (std::size_t i = base + 1; i < nodes.size() && nodes[i].record->clipped; ++i)
-        clipped = clipped || !nodes[i].record->hidden;
+    if (!ClipsAnything(nodes, base, ClippedAfter(nodes, base)))
+        return;
     const LayerRecord &layer = *nodes[base].record;
-    if (clipped && (!layer.blendClippedAsGroup || layer.fillOpacity < 255))
+    if (!layer.blendClippedAsGroup || layer.fillOpacity < 255)
         Add("clipping groups of a base that is not blended as a group or not fully filled");
 }
 
@@ -153,8 +151,7 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
         if (layer.hidden)
             continue;
         Common(layer);
-        if (!layer.clipped || i == 0)
-            Clipping(nodes, i);
+        Clipping(nodes, i);
         if (node.group && layer.fillOpacity < 255)
             Add("fill opacity of groups");
         if (!node.group || layer.blendMode != "pass")

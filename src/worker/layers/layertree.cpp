@@ -22,3 +22,21 @@ std::optional<std::vector<LayerNode>> BuildLayerTree(const std::vector<LayerReco
         return std::nullopt;
     return std::move(open.front());
 }
+
+std::size_t ClippedAfter(const std::vector<LayerNode> &nodes, std::size_t base)
+{
+    std::size_t count = 0;
+    while (base + count + 1 < nodes.size() && nodes[base + count + 1].record->clipped)
+        ++count;
+    return count;
+}
+
+bool ClipsAnything(const std::vector<LayerNode> &nodes, std::size_t base, std::size_t count)
+{
+    for (std::size_t i = base + 1; i <= base + count; ++i) {
+        const LayerRecord &layer = *nodes[i].record;
+        if (!layer.hidden && (nodes[i].group || !layer.rect.IsEmpty()))
+            return true;
+    }
+    return false;
+}

@@ -15,3 +15,9 @@ struct LayerNode {
 // The records as nested groups, bottom first: a group's end marker comes before its layers
 // and the group's own record after them. nullopt where the markers do not pair up.
 std::optional<std::vector<LayerNode>> BuildLayerTree(const std::vector<LayerRecord> &layers);
+
+// How many of the nodes after `base` are clipped to it.
+std::size_t ClippedAfter(const std::vector<LayerNode> &nodes, std::size_t base);
+
+// Whether any of those `count` shows: hidden or empty layers leave the base as it is.
+bool ClipsAnything(const std::vector<LayerNode> &nodes, std::size_t base, std::size_t count);
