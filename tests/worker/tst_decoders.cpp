@@ -193,7 +193,7 @@ void TestDecoders::convertsPixelForPixel_data()
     QTest::newRow("32-bit ZIP with prediction")
         << W(rgb).SetDepth(32).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored
         << true;
-    QTest::newRow("no real composite") << standIn << "magick" << Expected(OnWhite) << false;
+    QTest::newRow("no real composite") << standIn << "layers" << Expected(OnWhite) << false;
     // The data tell how a writer that is not Photoshop stored its composite.
     QTest::newRow("transparent, unmatted")
         << transparent("ag-psd", Cutout) << "magick" << Expected(OnWhite) << true;
