@@ -3,8 +3,6 @@
 #include "support/fixtures.h"
 
 #include <QDir>
-#include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,14 +51,9 @@ void TestCorpus::corpusMatchesReferences()
         const EntryResult entry = report.entries.value(i);
         // Every failure has a reason, and none is a decoder that stopped.
         QVERIFY2(entry.status != wire::Status::DecoderStopped, qPrintable(names[i]));
-        // The reference through the same JPEG settings: quality 99, 4:2:0.
-        const QString reference = corpus.filePath("ref/" + names[i] + ".png");
-        const QString encoded = dir.filePath(names[i] + ".reference.jpg");
-        const bool scored =
-            QFile::exists(reference) &&
-            QProcess::execute("convert", {"-quiet", reference, "-quality", "99", "-sampling-factor",
-                                          "2x2,1x1,1x1", encoded}) == 0;
-        const double db = scored ? PsnrDb(QImage(entry.target), QImage(encoded)) : -1;
+        const double db = ReferenceDb(entry.target, corpus.filePath("ref/" + names[i] + ".png"),
+                                      dir.filePath(names[i] + ".reference.jpg"));
+        const bool scored = db >= 0;
         referenced += scored ? 1 : 0;
         if (scored && db < 40)
             unfaithful.append(names[i]);

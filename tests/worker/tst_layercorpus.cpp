@@ -5,7 +5,6 @@
 #include "support/fixtures.h"
 
 #include <QDir>
-#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,14 +55,12 @@ void TestLayerCorpus::rebuiltOrRefused()
     int rebuilt = 0;
     for (int i = 0; i < blanked.size(); ++i) {
         const EntryResult entry = report.entries.value(i);
-        const QString reference = source.filePath("ref/" + blanked[i] + ".png");
-        const QString encoded = dir.filePath(blanked[i] + ".reference.jpg");
         const bool ok = entry.status == wire::Status::Ok;
-        const bool scored =
-            ok && QFile::exists(reference) &&
-            QProcess::execute("convert", {"-quiet", reference, "-quality", "99", "-sampling-factor",
-                                          "2x2,1x1,1x1", encoded}) == 0;
-        const double db = scored ? PsnrDb(QImage(entry.target), QImage(encoded)) : -1;
+        const double db =
+            ok ? ReferenceDb(entry.target, source.filePath("ref/" + blanked[i] + ".png"),
+                             dir.filePath(blanked[i] + ".reference.jpg"))
+               : -1;
+        const bool scored = db >= 0;
         const bool refused =
             entry.status == wire::Status::Unreadable &&
             (entry.detail.startsWith("no flattened picture") || entry.detail.startsWith("damaged"));
