@@ -34,6 +34,7 @@ struct LayerMask {
     LayerRect rect;
     int defaultColor = 0; // 0 or 255: the mask outside its rectangle
     bool disabled = false;
+    bool inverted = false;   // long out of use
     bool fromVector = false; // rendered by the writer from the vector mask
     int density = 255;
     double feather = 0;

@@ -69,8 +69,9 @@ bool ReadMaskData(const LayerInfo &info, LayerRecord &layer)
     mask.defaultColor = int(reader.Number(1));
     const auto flags = unsigned(reader.Number(1));
     mask.disabled = (flags & 2) != 0;
+    mask.inverted = (flags & 4) != 0;
     mask.fromVector = (flags & 8) != 0;
-    if (!mask.present || (flags & 4) != 0) // an inverted mask: long out of use
+    if (!mask.present)
         return false;
     if (length >= 36) {
         LayerMask &real = layer.realMask;

@@ -92,7 +92,9 @@ void Findings::Masks(const LayerRecord &layer)
     const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
     if (vector && !rendered && !layer.IsFillOrShape())
         Add("vector masks");
-    if (vector && (layer.vectorDensity < 255 || layer.vectorFeather > 0) && !rendered)
+    // Whether a writer's rendering has them in it is not known.
+    const bool thinned = layer.vectorDensity < 255 && (layer.IsFillOrShape() || !rendered);
+    if (vector && (thinned || layer.vectorFeather > 0))
         Add("vector mask density or feather");
     // The rendered vector mask has the user's own mask in it at full density.
     const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
@@ -101,6 +103,8 @@ void Findings::Masks(const LayerRecord &layer)
     for (const LayerMask *mask : {&layer.mask, &layer.realMask}) {
         if (mask->present && !mask->disabled && mask->feather > 0)
             Add("feathered layer masks");
+        if (mask->present && !mask->disabled && mask->inverted)
+            Add("inverted layer masks");
     }
 }
 
