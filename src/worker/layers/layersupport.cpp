@@ -9,7 +9,7 @@
 namespace
 {
 
-const std::map<std::string, std::string> Adjustments = {
+const std::map<std::string, std::string> AdjustmentKeys = {
     {"levl", "levels"},
     {"curv", "curves"},
     {"brit", "brightness/contrast"},
@@ -50,11 +50,18 @@ public:
         if (std::find(m_names.cbegin(), m_names.cend(), name) == m_names.cend())
             m_names.push_back(name);
     }
+    void AddAdjustment(const std::string &name)
+    {
+        Add("");
+        if (std::find(m_adjustments.cbegin(), m_adjustments.cend(), name) == m_adjustments.cend())
+            m_adjustments.push_back(name);
+    }
+    // The adjustments named together, where the first of them was met.
     std::string Text() const
     {
         std::string text;
         for (const std::string &name : m_names)
-            text += (text.empty() ? "" : ", ") + name;
+            text += (text.empty() ? "" : ", ") + (name.empty() ? Adjustments() : name);
         return text;
     }
 
@@ -67,8 +74,17 @@ private:
     void Blocks(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
+    std::string Adjustments() const
+    {
+        std::string list;
+        for (const std::string &name : m_adjustments)
+            list += (list.empty() ? "" : ", ") + name;
+        return "adjustment layers (" + list + ")";
+    }
+
     const PsdHeader &m_header;
-    std::vector<std::string> m_names;
+    std::vector<std::string> m_names; // "" stands for the adjustments
+    std::vector<std::string> m_adjustments;
 };
 
 void Findings::BlendModeOfLayer(const LayerRecord &layer)
@@ -111,8 +127,9 @@ void Findings::Masks(const LayerRecord &layer)
 void Findings::Blocks(const LayerRecord &layer)
 {
     for (const LayerInfoBlock &block : layer.blocks) {
-        if (const auto adjustment = Adjustments.find(block.key); adjustment != Adjustments.end())
-            Add("adjustment layers (" + adjustment->second + ")");
+        if (const auto adjustment = AdjustmentKeys.find(block.key);
+            adjustment != AdjustmentKeys.end())
+            AddAdjustment(adjustment->second);
         else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
             Add("layer styles");
         else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
