@@ -96,6 +96,7 @@ bool ConversionRun::Start(const QByteArrayList &sources)
 void ConversionRun::Cancel()
 {
     m_stopRequested = m_running;
+    // With nothing in hand the run ends now, not once an entry being prepared comes back.
     if (m_handingOut && m_inFlight == 0)
         QMetaObject::invokeMethod(this, &ConversionRun::HandOut, Qt::QueuedConnection);
 }

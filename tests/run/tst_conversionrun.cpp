@@ -144,6 +144,12 @@ void TestConversionRun::stopLeavesTheRestNotConverted()
                                     wire::Status::NotConverted}));
     QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")), (QStringList{"s0.jpg", "s1.jpg"}));
     QVERIFY(ClosingMessage(report).endsWith("s3.psd: not converted, the run was stopped"));
+    // A stop before the first entry's turn hands out none.
+    QSignalSpy finished(&batch.run, &ConversionRun::Finished);
+    QVERIFY(batch.run.Start(batch.sources));
+    batch.run.Cancel();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.first().first().value<RunReport>().CountOf(wire::Status::NotConverted), 4);
 }
 
 // Targets are found as an entry's turn comes near, not all when the run starts.
