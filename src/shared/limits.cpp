@@ -4,7 +4,7 @@
 
 std::string TooLargeToRead(const PsdHeader &header)
 {
-    const std::uint32_t maxSide = header.version == 2 ? MaxJpegSide : MaxSidePsd;
+    const std::uint32_t maxSide = header.version == PsdVersion::Psb ? MaxJpegSide : MaxSidePsd;
     if (header.width > maxSide)
         return "width " + std::to_string(header.width) + " pixels, more than " +
                std::to_string(maxSide);
@@ -36,7 +36,7 @@ std::string TooLargeToHold(const PsdHeader &header)
 std::uint64_t DevilBytes(const PsdHeader &header)
 {
     const std::uint64_t pixels = SaturatingProduct(header.width, header.height);
-    return SaturatingProduct(SaturatingProduct(pixels, std::uint64_t(header.depth / 8)),
+    return SaturatingProduct(SaturatingProduct(pixels, BytesPerSample(header.depth)),
                              std::uint64_t(std::min(header.channels, 4) + 1));
 }
 
@@ -48,10 +48,11 @@ bool BeyondMagick(const PsdHeader &header)
 
 bool ReaderTakesShape(const PsdHeader &header)
 {
-    const bool mode = header.colorMode == Grayscale || header.colorMode == Rgb ||
-                      header.colorMode == Cmyk || header.colorMode == Lab;
+    const ColorMode mode = header.colorMode;
+    const bool known = mode == ColorMode::Grayscale || mode == ColorMode::Rgb ||
+                       mode == ColorMode::Cmyk || mode == ColorMode::Lab;
     const bool depth = header.depth == 8 || header.depth == 16 || header.depth == 32;
-    return mode && depth && header.channels >= ColourChannels(header.colorMode);
+    return known && depth && header.channels >= ColourChannels(mode);
 }
 
 bool BeyondTheDecoders(const PsdHeader &header)

@@ -14,17 +14,19 @@ bool IsFromPhotoshop(const PsdContents &contents)
 // What DevIL 1.7.8 cannot read, or reads wrong.
 bool DevilFallsShort(const PsdHeader &header, const PsdContents &contents)
 {
-    if (header.version == 2 || (header.depth != 8 && header.depth != 16))
+    if (header.version == PsdVersion::Psb || (header.depth != 8 && header.depth != 16))
         return true;
-    if (header.colorMode != Grayscale && header.colorMode != Indexed && header.colorMode != Rgb &&
-        header.colorMode != Cmyk)
+    const ColorMode mode = header.colorMode;
+    if (mode != ColorMode::Grayscale && mode != ColorMode::Indexed && mode != ColorMode::Rgb &&
+        mode != ColorMode::Cmyk)
         return true;
     // It reads 16-bit data only raw, and no ZIP data at all.
-    if (contents.compression > 1 || (header.depth == 16 && contents.compression != 0))
+    if (IsZip(contents.compression) ||
+        (header.depth == 16 && contents.compression != Compression::Raw))
         return true;
     // It bands 16-bit ink and takes alpha for black; and it turns ink into RGB itself, where a
     // profile should.
-    if (header.colorMode == Cmyk &&
+    if (mode == ColorMode::Cmyk &&
         (header.depth == 16 || header.channels > 4 || !contents.iccProfile.empty()))
         return true;
     // It would show the blank stand-in, or black where the picture is transparent.
@@ -43,7 +45,7 @@ Backdrop BackdropFor(const PsdContents &contents)
 // The reader takes the stored composite only, never one to be rebuilt from the layers.
 bool ReaderTakes(const PsdHeader &header, const PsdContents &contents)
 {
-    return ReaderTakesShape(header) && contents.compression <= 3 && !contents.blankStandIn;
+    return ReaderTakesShape(header) && !contents.blankStandIn;
 }
 
 DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
@@ -51,6 +53,7 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     DecodePlan plan;
     plan.decoder = DevilFallsShort(header, contents) ? Decoder::Magick : Decoder::Devil;
     plan.backdrop = BackdropFor(contents);
+    plan.isPsd = true;
     plan.header = header;
     plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;

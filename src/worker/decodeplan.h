@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/protocol/wireformat.h"
+#include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
 
 #include <cstdint>
@@ -21,15 +22,14 @@ enum class Backdrop {
 struct DecodePlan {
     Decoder decoder = Decoder::Devil;
     Backdrop backdrop = Backdrop::Ignore;
-    PsdHeader header;       // all zero when the file is no PSD
+    // Only a PSD or PSB file may go to ImageMagick, or through the colour step.
+    bool isPsd = false;
+    PsdHeader header;
     std::string iccProfile; // resource 1039, or empty
     // For the reader: where and how the merged image is stored.
-    int compression = 0;
+    Compression compression = Compression::Raw;
     std::uint64_t imageDataOffset = 0;
     bool readerFallback = false; // the reader takes over when the decoders fail
-
-    // Only a PSD or PSB file may go to ImageMagick.
-    bool IsPsd() const { return header.version != 0; }
 };
 
 // Which decoder takes the source and how, decided from its header and sections (never from

@@ -62,7 +62,7 @@ void TestConversionRun::workersAgreeWithOne()
     const Files files = {{"first.psd", SmallPsd(300, 200)},
                          {"rowcounts.psd", PsdWriter::TruncatedInRowCounts()},
                          {"resource.psd", PsdWriter::ResourceNameLengthFF()},
-                         {"huge.psd", PsdWriter::ClaimsSize(1, 3, 300'000, 300'000, 8,
+                         {"huge.psd", PsdWriter::ClaimsSize(PsdWriter::Psd, 3, 300'000, 300'000, 8,
                                                             PsdWriter::Rgb, PsdWriter::Raw)},
                          {"wide.PSD", SmallPsd(48, 6)},
                          {"last.psd", SmallPsd(20, 30)}};

@@ -40,7 +40,7 @@ void TestEntryFailures::eachEntryEndsCleanly_data()
                .Bytes()
         << S::Unreadable;
     QTest::newRow("PSB, 300,000 square")
-        << "a.psb" << W::ClaimsSize(2, 3, 300'000, 300'000, 8, W::Rgb, W::Raw) << S::TooLarge;
+        << "a.psb" << W::ClaimsSize(W::Psb, 3, 300'000, 300'000, 8, W::Rgb, W::Raw) << S::TooLarge;
     // DevIL leaves an image behind after a failed load, and would save it.
     QTest::newRow("no image") << "a.psd" << QByteArray("text") << S::Unreadable;
     // libjpeg refuses images over 65,500 pixels wide, and DevIL then calls exit(1) with the

@@ -159,7 +159,7 @@ void TestDecoders::convertsPixelForPixel_data()
     // The first extra channel is the merged image's transparency; the writer's name, if any,
     // is in resource 1057.
     const auto transparent = [](const QString &writer, const W::Samples &merged,
-                                W::Compression compression = W::Raw) {
+                                Compression compression = W::Raw) {
         W file = W(Width, Height, W::Rgb, merged).SetExtraChannels(1).SetLayer(Cutout, true);
         file.SetCompression(compression);
         return (writer.isEmpty() ? file : file.AddResource(1057, W::VersionInfo(writer, true)))

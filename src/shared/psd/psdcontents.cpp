@@ -67,7 +67,7 @@ bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &conten
 // Of the layer and mask section only the sign of the layer count matters here.
 bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
 {
-    const bool psb = header.version == 2;
+    const bool psb = header.version == PsdVersion::Psb;
     const std::uint64_t length = reader.Length(psb);
     if (reader.Failed() || length > reader.Remaining())
         return false;
@@ -123,8 +123,8 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
 {
     if (header.depth != 8 && header.depth != 16)
         return 0;
-    const int mode = header.colorMode;
-    if (mode != Grayscale && mode != Rgb && mode != Cmyk)
+    const ColorMode mode = header.colorMode;
+    if (mode != ColorMode::Grayscale && mode != ColorMode::Rgb && mode != ColorMode::Cmyk)
         return 0;
     return std::min(std::uint64_t(ColourChannels(mode)), std::uint64_t(header.channels));
 }
@@ -132,26 +132,27 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
 std::string CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,
                            PsdContents &contents)
 {
-    contents.compression = int(reader.Number(2));
+    const std::uint64_t compression = reader.Number(2);
     if (reader.Failed())
         return "no image data";
+    if (compression > std::uint64_t(Compression::ZipPredicted))
+        return "unknown image data compression";
+    contents.compression = Compression(compression);
     contents.imageDataOffset = reader.Position();
     // A stand-in is plain white; where that cannot be told, it is taken to be one.
     const std::uint64_t whiteChannels =
         contents.hasRealComposite ? 0 : ChannelsWhereWhiteIsFF(header);
-    bool white = whiteChannels == 0 || contents.compression > 1;
+    bool white = whiteChannels == 0 || IsZip(contents.compression);
     const std::uint64_t channelBytes = SaturatingProduct(RowBytesOf(header), header.height);
-    if (contents.compression == 0) {
+    if (contents.compression == Compression::Raw) {
         if (SaturatingProduct(channelBytes, std::uint64_t(header.channels)) > reader.Remaining())
             return "image data cut short";
         white = white || AllWhite(reader, SaturatingProduct(channelBytes, whiteChannels));
-    } else if (contents.compression == 1) {
+    } else if (contents.compression == Compression::Rle) {
         const std::string damage =
             CheckRleRows(path, header, contents.imageDataOffset, whiteChannels, white);
         if (!damage.empty())
             return damage;
-    } else if (contents.compression > 3) {
-        return "unknown image data compression";
     } else if (reader.Remaining() == 0) {
         return "image data cut short";
     }

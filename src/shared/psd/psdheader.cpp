@@ -12,16 +12,17 @@ std::optional<PsdHeader> ReadPsdHeader(const std::string &path)
         return std::nullopt;
     if (BigEndian(bytes, 4) != 0x38425053) // "8BPS"
         return std::nullopt;
-    PsdHeader header;
-    header.version = int(BigEndian(bytes + 4, 2));
-    if (header.version != 1 && header.version != 2)
+    const auto version = PsdVersion(BigEndian(bytes + 4, 2));
+    if (version != PsdVersion::Psd && version != PsdVersion::Psb)
         return std::nullopt;
+    PsdHeader header;
+    header.version = version;
     // Bytes 6 to 11 are reserved.
     header.channels = int(BigEndian(bytes + 12, 2));
     header.height = std::uint32_t(BigEndian(bytes + 14, 4));
     header.width = std::uint32_t(BigEndian(bytes + 18, 4));
     header.depth = int(BigEndian(bytes + 22, 2));
-    header.colorMode = int(BigEndian(bytes + 24, 2));
+    header.colorMode = ColorMode(BigEndian(bytes + 24, 2));
     return header;
 }
 
@@ -32,10 +33,9 @@ std::size_t RowBytesOf(const PsdHeader &header)
 
 std::uint64_t DecodedSizeEstimate(const PsdHeader &header)
 {
-    const std::uint64_t bytesPerChannel = (std::uint64_t(header.depth) + 7) / 8;
     std::uint64_t size = SaturatingProduct(header.width, header.height);
     size = SaturatingProduct(size, std::uint64_t(header.channels));
-    return SaturatingProduct(size, bytesPerChannel);
+    return SaturatingProduct(size, BytesPerSample(header.depth));
 }
 
 std::string PixelsText(const PsdHeader &header)

@@ -68,7 +68,8 @@ std::optional<SampleLayout> LayoutOfBoundImage()
     if (format != IL_LUMINANCE && format != IL_LUMINANCE_ALPHA && format != IL_RGB &&
         format != IL_RGBA)
         return std::nullopt;
-    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? Grayscale : Rgb;
+    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? ColorMode::Grayscale
+                                                                              : ColorMode::Rgb;
     layout.hasAlpha = format == IL_LUMINANCE_ALPHA || format == IL_RGBA;
     return layout;
 }
@@ -77,7 +78,7 @@ std::optional<SampleLayout> LayoutOfBoundImage()
 wire::Response ColourDevilImage(const DecodePlan &plan)
 {
     const std::optional<SampleLayout> layout = LayoutOfBoundImage();
-    if (!plan.IsPsd() || !layout)
+    if (!plan.isPsd || !layout)
         return {wire::Status::Ok, {}};
     const auto width = std::uint32_t(ilGetInteger(IL_IMAGE_WIDTH));
     const auto height = std::uint32_t(ilGetInteger(IL_IMAGE_HEIGHT));
@@ -111,7 +112,7 @@ wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoa
         }
         unclean = true;
         const ILenum error = ilGetError();
-        if (!plan.IsPsd())
+        if (!plan.isPsd)
             return {wire::Status::Unreadable, DescribeError(error)};
     }
     const wire::Response loaded = magick.LoadInto(source, plan);

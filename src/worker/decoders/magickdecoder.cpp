@@ -44,11 +44,22 @@ std::string ReasonOf(const Magick::Exception &exception)
 // ImageMagick's own sRGB.
 SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
 {
-    const int mode = plan.header.colorMode;
-    if (mode == Grayscale || mode == Rgb || mode == Cmyk || mode == Lab)
-        return {mode, plan.header.depth, image.matte()};
+    const ColorMode mode = plan.header.colorMode;
+    if (mode == ColorMode::Grayscale || mode == ColorMode::Rgb || mode == ColorMode::Cmyk ||
+        mode == ColorMode::Lab)
+        return {plan.header.colorMode, plan.header.depth, image.matte()};
     image.colorSpace(Magick::sRGBColorspace);
-    return {Rgb, 8, image.matte()};
+    return {ColorMode::Rgb, 8, image.matte()};
+}
+
+// ImageMagick's names of the layout's channels, in order.
+std::string MapOf(const SampleLayout &layout)
+{
+    const ColorMode mode = layout.colorMode;
+    const std::string colours = mode == ColorMode::Grayscale ? "R"
+                                : mode == ColorMode::Cmyk    ? "CMYK"
+                                                             : "RGB";
+    return colours + (layout.hasAlpha ? "A" : "");
 }
 
 // Row by row into one buffer, in the layout's own sample type.
@@ -56,20 +67,17 @@ class RowExporter
 {
 public:
     RowExporter(Magick::Image &image, const SampleLayout &layout)
-        : m_image(image), m_layout(layout), m_map(std::string(layout.colorMode == Grayscale ? "R"
-                                                              : layout.colorMode == Cmyk    ? "CMYK"
-                                                                                         : "RGB") +
-                                                  (layout.hasAlpha ? "A" : "")),
+        : m_image(image), m_layout(layout), m_map(MapOf(layout)),
           m_type(layout.depth == 8    ? Magick::CharPixel
                  : layout.depth == 16 ? Magick::ShortPixel
                                       : Magick::FloatPixel),
-          m_row(image.columns() * m_map.size() * std::size_t(layout.depth / 8))
+          m_row(image.columns() * layout.PixelBytes())
     {
     }
     const void *Row(std::uint32_t y)
     {
         m_image.write(0, ssize_t(y), m_image.columns(), 1, m_map, m_type, m_row.data());
-        if (m_layout.colorMode == Cmyk)
+        if (m_layout.colorMode == ColorMode::Cmyk)
             InvertInk();
         return m_row.data();
     }

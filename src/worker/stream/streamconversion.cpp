@@ -31,7 +31,7 @@ CompositeReader ReaderOf(const std::string &source, const DecodePlan &plan,
                          const SampleLayout &layout)
 {
     return CompositeReader(source, plan.header, plan.compression, plan.imageDataOffset,
-                           ColourChannels(layout.colorMode) + (layout.hasAlpha ? 1 : 0));
+                           layout.Channels());
 }
 
 // Whether the writer blended the colour on white may take a first pass over the rows.
