@@ -3,6 +3,9 @@
 #include "shared/limits.h"
 #include "shared/psd/psdcontents.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace
 {
 
@@ -62,34 +65,46 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     return plan;
 }
 
-} // namespace
-
-std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source)
+// DevIL may try what is merely more than it should take; ImageMagick refuses it. The reader
+// takes what is too large for either, where it can.
+Result<DecodePlan> FitToSize(DecodePlan plan, bool rebuild)
 {
-    const std::optional<PsdHeader> header = ReadPsdHeader(source);
-    if (!header)
-        return DecodePlan{};
-    // Nothing to convert, and no row size for the reader to divide by.
-    if (header->width == 0 || header->height == 0)
-        return wire::Response{wire::Status::Unreadable, "damaged file: " + PixelsText(*header)};
-    if (const std::string reason = TooLargeToRead(*header); !reason.empty())
-        return wire::Response{wire::Status::TooLarge, reason};
-    const PsdContents contents = ReadPsdContents(source, *header);
-    if (!contents.damage.empty())
-        return wire::Response{wire::Status::Unreadable, "damaged file: " + contents.damage};
-    DecodePlan plan = PlanFor(*header, contents);
-    // DevIL may try what is merely more than it should take; ImageMagick refuses it.
-    const std::string tooLarge =
-        plan.decoder == Decoder::Magick ? TooLargeForMagick(*header, contents.blankStandIn) : "";
-    const bool overDevil = plan.decoder == Decoder::Devil && DevilBytes(*header) > DevilBudget;
-    const std::string tooLargeToHold = TooLargeToHold(*header);
-    if ((overDevil || !tooLarge.empty() || !tooLargeToHold.empty()) && plan.readerFallback) {
+    const PsdHeader &header = plan.header;
+    const Result<> forMagick =
+        plan.decoder == Decoder::Magick ? CheckSizeForMagick(header, rebuild) : Done{};
+    const bool overDevil = plan.decoder == Decoder::Devil && DevilBytes(header) > DevilBudget;
+    const Result<> toHold = CheckSizeToHold(header);
+    if ((overDevil || !forMagick || !toHold) && plan.readerFallback) {
         plan.decoder = Decoder::Reader;
         return plan;
     }
-    if (!tooLargeToHold.empty())
-        return wire::Response{wire::Status::TooLarge, tooLargeToHold};
-    if (!tooLarge.empty())
-        return wire::Response{wire::Status::TooLarge, tooLarge};
+    if (!toHold)
+        return toHold.Why();
+    if (!forMagick)
+        return forMagick.Why();
     return plan;
+}
+
+// Whether the file's name or its first bytes say PSD or PSB. Such a file must pass the header
+// check: DevIL reads uninitialised memory in one whose header is cut short or unknown.
+bool ClaimsToBePsd(const std::string &source)
+{
+    std::string ending = source.substr(source.size() - std::min<std::size_t>(source.size(), 4));
+    for (char &c : ending)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".psd" || ending == ".psb" || HasPsdSignature(source);
+}
+
+} // namespace
+
+Result<DecodePlan> PlanDecode(const std::string &source)
+{
+    const Result<PsdHeader> header = ReadPsdHeader(source);
+    if (!header && !ClaimsToBePsd(source))
+        return DecodePlan{};
+    return header.Then(CheckSizeToRead).Then([&](const PsdHeader &checked) {
+        return ReadPsdContents(source, checked).Then([&](const PsdContents &contents) {
+            return FitToSize(PlanFor(checked, contents), contents.blankStandIn);
+        });
+    });
 }

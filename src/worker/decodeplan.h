@@ -1,12 +1,11 @@
 #pragma once
 
-#include "shared/protocol/wireformat.h"
 #include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
+#include "shared/result.h"
 
 #include <cstdint>
 #include <string>
-#include <variant>
 
 // DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
 // large for either.
@@ -32,6 +31,7 @@ struct DecodePlan {
     bool readerFallback = false; // the reader takes over when the decoders fail
 };
 
-// Which decoder takes the source and how, decided from its header and sections (never from
-// its name); or the response refusing it: too large, or damaged.
-std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source);
+// Which decoder takes the source and how, decided from its header and sections; or why none
+// may: too large, or damaged. A file whose name ends in .psd or .psb (in any case), or whose
+// first bytes say PSD, must pass the header check; DevIL tries any other as it is.
+Result<DecodePlan> PlanDecode(const std::string &source);

@@ -16,8 +16,7 @@ bool ReadTwoAt(int fd, off_t offset, unsigned char first, unsigned char second)
     return pread(fd, bytes, 2, offset) == 2 && bytes[0] == first && bytes[1] == second;
 }
 
-} // namespace
-
+// From the start-of-image marker to the end-of-image marker.
 bool IsCompleteJpeg(const std::string &path)
 {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -31,7 +30,7 @@ bool IsCompleteJpeg(const std::string &path)
     return complete;
 }
 
-wire::Response MoveWithoutReplacing(const std::string &from, const std::string &to)
+Result<> MoveWithoutReplacing(const std::string &from, const std::string &to)
 {
     int moved = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
     // Some file systems (and older kernels) refuse the flag; a hard link never replaces either.
@@ -41,8 +40,17 @@ wire::Response MoveWithoutReplacing(const std::string &from, const std::string &
             unlink(from.c_str());
     }
     if (moved == 0)
-        return {wire::Status::Ok, {}};
+        return Done{};
     if (errno == EEXIST)
-        return {wire::Status::AlreadyExists, {}};
-    return {wire::Status::Unwritable, std::strerror(errno)};
+        return Failure{wire::Status::AlreadyExists, {}};
+    return Failure{wire::Status::Unwritable, std::strerror(errno)};
+}
+
+} // namespace
+
+Result<> PlaceJpeg(const std::string &from, const std::string &to)
+{
+    if (!IsCompleteJpeg(from))
+        return Failure{wire::Status::Unwritable, "incomplete JPEG file"};
+    return MoveWithoutReplacing(from, to);
 }

@@ -16,10 +16,10 @@ QString Verdict(const QByteArray &bytes)
 {
     const QTemporaryDir dir;
     const std::string path = QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString();
-    const auto plan = PlanDecode(path);
-    if (const auto *refusal = std::get_if<wire::Response>(&plan))
-        return QString::fromStdString(refusal->detail);
-    const Decoder decoder = std::get<DecodePlan>(plan).decoder;
+    const Result<DecodePlan> plan = PlanDecode(path);
+    if (!plan)
+        return QString::fromStdString(plan.Why().detail);
+    const Decoder decoder = plan->decoder;
     // The app budgets what the header shows past both decoders as streamed, so it must be.
     const auto header = ReadPsdHeader(path);
     if (decoder != Decoder::Reader && header && BeyondTheDecoders(*header))

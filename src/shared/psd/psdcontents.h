@@ -19,8 +19,6 @@ constexpr bool IsZip(Compression compression)
 
 // What the colour mode data, image resources and layer sections say about the merged image.
 struct PsdContents {
-    // Empty when every section lies within the file and its own bounds; else what is broken.
-    std::string damage;
     // Resource 1057: false when the writer calls the merged image a stand-in.
     bool hasRealComposite = true;
     // Such a stand-in is indeed blank (plain white), or its mode leaves no way to tell: some
@@ -40,5 +38,6 @@ struct PsdContents {
 };
 
 // Walks every section up to the merged image data and checks that data is all there, and that
-// every packed row of it unpacks to exactly its width.
-PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header);
+// every packed row of it unpacks to exactly its width; a damaged file where any section runs
+// past the file or its own bounds.
+Result<PsdContents> ReadPsdContents(const std::string &path, const PsdHeader &header);

@@ -3,10 +3,11 @@
 // The fixed header at the front of every PSD and PSB file, read before any decoder sees the
 // file: a damaged or hostile file must not decide how much memory a decoder asks for.
 
+#include "shared/result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <string>
 
 // PSB is the large document format: wider sides, and some lengths in eight bytes.
@@ -47,8 +48,16 @@ struct PsdHeader {
     ColorMode colorMode = ColorMode::Rgb;
 };
 
-// nullopt when the file cannot be read or does not begin with a PSD or PSB header.
-std::optional<PsdHeader> ReadPsdHeader(const std::string &path);
+// The header, or why the file has none: Unreadable as a damaged file that is not a PSD or PSB
+// file at all, is cut short inside its header, has a version of the format unknown here, or
+// has no pixels.
+Result<PsdHeader> ReadPsdHeader(const std::string &path);
+
+// How the checks refuse a file: Unreadable, "damaged file: " and what is wrong with it.
+Failure DamagedFile(const std::string &what);
+
+// Whether the file begins with the four bytes that open every PSD and PSB file.
+bool HasPsdSignature(const std::string &path);
 
 // The bytes of one row of a channel as stored.
 std::size_t RowBytesOf(const PsdHeader &header);

@@ -115,7 +115,7 @@ private:
     std::vector<unsigned char> m_row;
 };
 
-wire::Response Paint(Magick::Image &image, const DecodePlan &plan)
+Result<std::string> Paint(Magick::Image &image, const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutFor(image, plan);
     RowExporter exporter(image, layout);
@@ -131,7 +131,7 @@ public:
     explicit ImageMagick(std::uint64_t addressSpaceBytes) : m_addressSpaceBytes(addressSpaceBytes)
     {
     }
-    wire::Response LoadInto(const std::string &source, const DecodePlan &plan) override;
+    Result<std::string> LoadInto(const std::string &source, const DecodePlan &plan) override;
 
 private:
     void Start();
@@ -160,10 +160,10 @@ void ImageMagick::Start()
     m_started = true;
 }
 
-wire::Response ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
+Result<std::string> ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     const auto failed = [](const std::string &reason) {
-        return wire::Response{wire::Status::Unreadable, reason};
+        return Failure{wire::Status::Unreadable, reason};
     };
     if (!m_started)
         Start();

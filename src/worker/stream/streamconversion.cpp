@@ -52,8 +52,8 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
     return ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
 }
 
-wire::Response Stream(const std::string &source, const std::string &jpegPath,
-                      const DecodePlan &plan)
+Result<std::string> Stream(const std::string &source, const std::string &jpegPath,
+                           const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
@@ -68,25 +68,27 @@ wire::Response Stream(const std::string &source, const std::string &jpegPath,
     for (std::uint32_t y = 0; y < plan.header.height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, plan.header.height - y);
         if (!reader.ReadBand(rows, samples.data()))
-            return {wire::Status::Unreadable, "damaged image data"};
+            return Failure{wire::Status::Unreadable, "damaged image data"};
         if (!asIs)
             step->ToSrgb8(samples.data(), std::size_t(plan.header.width) * rows, rgb.data());
         if (!jpeg.Write(asIs ? samples.data() : rgb.data(), rows))
-            return {wire::Status::Unwritable, jpeg.Failure()};
+            return Failure{wire::Status::Unwritable, jpeg.Failure()};
     }
     if (!jpeg.Finish())
-        return {wire::Status::Unwritable, jpeg.Failure()};
-    return {wire::Status::Ok, step->Detail().empty() ? "reader" : "reader, " + step->Detail()};
+        return Failure{wire::Status::Unwritable, jpeg.Failure()};
+    return step->Detail().empty() ? "reader" : "reader, " + step->Detail();
 }
 
 } // namespace
 
-wire::Response ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                  const DecodePlan &plan)
+Result<std::string> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
+                                       const DecodePlan &plan)
 {
     try {
-        return Stream(source, jpegPath, plan);
+        Result<std::string> streamed = Stream(source, jpegPath, plan);
+        return std::move(streamed).WithFreshWorker(!streamed);
     } catch (const std::bad_alloc &) {
-        return {wire::Status::Unreadable, "out of memory"};
+        return Result<std::string>(Failure{wire::Status::Unreadable, "out of memory"})
+            .WithFreshWorker();
     }
 }
