@@ -50,6 +50,15 @@ void TestPsdHeader::verdict_data()
                            int depth) {
         return W::Header(version, channels, height, width, depth, W::Rgb);
     };
+    // A file named .psd must pass the header check; DevIL would read past a short one.
+    const QByteArray whole = header(W::Psd, 3, 1, 1, 8);
+    QByteArray version3 = whole;
+    version3[5] = 3;
+    QTest::newRow("cut short inside the header")
+        << whole.chopped(1) << "damaged file: cut short inside the header";
+    QTest::newRow("empty") << QByteArray() << "damaged file: cut short inside the header";
+    QTest::newRow("no signature") << "GIF89a" + whole << "damaged file: not a PSD or PSB header";
+    QTest::newRow("unknown version") << version3 << "damaged file: unknown format version 3";
     QTest::newRow("PSD 30,001 high")
         << header(W::Psd, 3, 1, 30001, 8) << "height 30001 pixels, more than 30000";
     // A JPEG file takes no more.
