@@ -15,14 +15,15 @@
 namespace
 {
 
-// The reader takes what is too large for the decoders, and what both fail on.
-Result<std::string> Decode(const std::string &source, const std::string &jpegPath,
-                           const DecodePlan &plan, MagickLoader &magick)
+// The JPEG file at jpegPath, by the plan's decoder; the reader takes what is too large for the
+// decoders, and what both fail on.
+Result<std::string> WriteJpeg(const std::string &source, const std::string &jpegPath,
+                              const DecodePlan &plan, MagickLoader &magick)
 {
     if (plan.decoder == Decoder::Reader)
         return ConvertByStreaming(source, jpegPath, plan);
-    Result<std::string> converted = ConvertWithDevil(source, jpegPath, plan, magick);
-    if (converted || converted.Why().status != wire::Status::Unreadable || !plan.readerFallback)
+    Result<std::string> converted = ConvertThroughDevil(source, jpegPath, plan, magick);
+    if (converted || converted.Why().status != wire::Status::Unreadable || !plan.readerTakes)
         return converted;
     return ConvertByStreaming(source, jpegPath, plan).WithFreshWorker(converted.NeedsFreshWorker());
 }
@@ -35,7 +36,7 @@ Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePl
     const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
     if (!scratch.IsHeld())
         return Failure{wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    return Decode(request.source, scratch.Path(), plan, magick).Then([&] {
+    return WriteJpeg(request.source, scratch.Path(), plan, magick).Then([&] {
         return PlaceJpeg(scratch.Path(), request.target);
     });
 }

@@ -61,7 +61,7 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     plan.iccProfile = contents.iccProfile;
     plan.compression = contents.compression;
     plan.imageDataOffset = contents.imageDataOffset;
-    plan.readerFallback = ReaderTakes(header, contents);
+    plan.readerTakes = ReaderTakes(header, contents);
     return plan;
 }
 
@@ -74,7 +74,7 @@ Result<DecodePlan> FitToSize(DecodePlan plan, bool rebuild)
         plan.decoder == Decoder::Magick ? CheckSizeForMagick(header, rebuild) : Done{};
     const bool overDevil = plan.decoder == Decoder::Devil && DevilBytes(header) > DevilBudget;
     const Result<> toHold = CheckSizeToHold(header);
-    if ((overDevil || !forMagick || !toHold) && plan.readerFallback) {
+    if ((overDevil || !forMagick || !toHold) && plan.readerTakes) {
         plan.decoder = Decoder::Reader;
         return plan;
     }

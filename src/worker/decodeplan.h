@@ -28,7 +28,9 @@ struct DecodePlan {
     // For the reader: where and how the merged image is stored.
     Compression compression = Compression::Raw;
     std::uint64_t imageDataOffset = 0;
-    bool readerFallback = false; // the reader takes over when the decoders fail
+    // Our reader takes the merged image: it reads what is too large for the decoders, and what
+    // they fail on.
+    bool readerTakes = false;
 };
 
 // Which decoder takes the source and how, decided from its header and sections; or why none

@@ -10,7 +10,8 @@
 namespace
 {
 
-bool ReadTwoAt(int fd, off_t offset, unsigned char first, unsigned char second)
+// Whether the two bytes at offset are the marker first, second.
+bool MarkerAt(int fd, off_t offset, unsigned char first, unsigned char second)
 {
     unsigned char bytes[2] = {};
     return pread(fd, bytes, 2, offset) == 2 && bytes[0] == first && bytes[1] == second;
@@ -24,8 +25,8 @@ bool IsCompleteJpeg(const std::string &path)
         return false;
     struct stat status = {};
     const bool complete = fstat(fd, &status) == 0 && status.st_size >= 4 &&
-                          ReadTwoAt(fd, 0, 0xFF, 0xD8) &&
-                          ReadTwoAt(fd, status.st_size - 2, 0xFF, 0xD9);
+                          MarkerAt(fd, 0, 0xFF, 0xD8) &&
+                          MarkerAt(fd, status.st_size - 2, 0xFF, 0xD9);
     close(fd);
     return complete;
 }

@@ -4,6 +4,18 @@
 
 #include <cstring>
 
+namespace
+{
+
+// The most bytes a row of `rowBytes` bytes may take packed: literals of one byte take two.
+constexpr std::size_t MaxPackedRow(std::size_t rowBytes)
+{
+    return 2 * rowBytes + 2;
+}
+
+// Unpacks one row into `row`, or with `row` null only checks it. True when `packed` yields
+// exactly `rowBytes` bytes: no run or literal crosses the row's end, none stops short of it,
+// and no byte of `packed` is left over but do-nothing headers.
 bool UnpackRow(const unsigned char *packed, std::size_t packedSize, unsigned char *row,
                std::size_t rowBytes)
 {
@@ -26,6 +38,8 @@ bool UnpackRow(const unsigned char *packed, std::size_t packedSize, unsigned cha
     }
     return out == rowBytes;
 }
+
+} // namespace
 
 PackedRows::PackedRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset,
                        int channel)

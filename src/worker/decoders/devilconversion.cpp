@@ -129,8 +129,8 @@ Result<> Save(const std::string &jpegPath)
 
 } // namespace
 
-Result<std::string> ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                     const DecodePlan &plan, MagickLoader &magick)
+Result<std::string> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
+                                        const DecodePlan &plan, MagickLoader &magick)
 {
     ilInit();
     ILuint name = 0;

@@ -14,5 +14,5 @@ class MagickLoader;
 // saved, since DevIL would write whatever it left behind; Unwritable when the save fails or
 // reports an error, in which case a partial file may remain at jpegPath. A fresh worker follows
 // when any decoder or the save failed on the way.
-Result<std::string> ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                     const DecodePlan &plan, MagickLoader &magick);
+Result<std::string> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
+                                        const DecodePlan &plan, MagickLoader &magick);
