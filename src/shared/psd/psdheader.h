@@ -48,9 +48,9 @@ struct PsdHeader {
     ColorMode colorMode = ColorMode::Rgb;
 };
 
-// The header, or why the file has none: Unreadable as a damaged file that is not a PSD or PSB
-// file at all, is cut short inside its header, has a version of the format unknown here, or
-// has no pixels.
+// The header, or why the file has none, as Unreadable: the system's reason where the file
+// cannot be read; else a damaged file that is not a PSD or PSB file at all, is cut short
+// inside its header, has a version of the format unknown here, or has no pixels.
 Result<PsdHeader> ReadPsdHeader(const std::string &path);
 
 // How the checks refuse a file: Unreadable, "damaged file: " and what is wrong with it.
