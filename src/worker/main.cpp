@@ -69,6 +69,7 @@ bool WriteAll(int fd, const std::string &bytes)
     return true;
 }
 
+// Ok with the decoder that served the file, or the failure as it came.
 wire::Response ResponseTo(const Result<std::string> &converted)
 {
     if (converted)
