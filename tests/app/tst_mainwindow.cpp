@@ -25,10 +25,9 @@ private slots:
 
 void TestMainWindow::startUp()
 {
-    // The draw of 7 in 100 opens the home page; the lowest number to draw it, and the highest
-    // below it.
-    QCOMPARE(RecordedWindow(0.0599).opened, QList<QUrl>());
-    RecordedWindow window(0.06);
+    // Now and then a start opens the home page; most do not.
+    QCOMPARE(RecordedWindow().opened, QList<QUrl>());
+    RecordedWindow window(0.065);
     QCOMPARE(window.opened, QList<QUrl>{QUrl(HomePageAddress)});
     QCOMPARE(window.form->windowTitle(), "Quillmere");
     const QPoint screenCentre = window.form->screen()->geometry().center();

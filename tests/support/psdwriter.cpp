@@ -83,11 +83,11 @@ QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
     return out + Big(0, 4) + Big(1, 4); // no reader's name, file version 1
 }
 
-QByteArray PsdWriter::Header(int version, int channels, quint32 height, quint32 width, int depth,
-                             int colorMode)
+QByteArray PsdWriter::Header(PsdVersion version, int channels, quint32 height, quint32 width,
+                             int depth, ColorMode mode)
 {
-    return "8BPS" + Big(version, 2) + QByteArray(6, '\0') + Big(channels, 2) + Big(height, 4) +
-           Big(width, 4) + Big(depth, 2) + Big(colorMode, 2);
+    return "8BPS" + Big(quint64(version), 2) + QByteArray(6, '\0') + Big(channels, 2) +
+           Big(height, 4) + Big(width, 4) + Big(depth, 2) + Big(quint64(mode), 2);
 }
 
 QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y, int width) const
@@ -118,9 +118,9 @@ QByteArray PsdWriter::ImageData() const
         }
     }
     // qCompress puts the length in front of the zlib stream.
-    if (m_compression >= Zip)
+    if (IsZip(m_compression))
         rows = qCompress(rows).mid(4);
-    return Big(m_compression, 2) + counts + rows;
+    return Big(quint64(m_compression), 2) + counts + rows;
 }
 
 // Each sample as its difference from the one before it in the row; 32-bit rows are first
@@ -160,9 +160,9 @@ QByteArray PsdWriter::ChannelData(const Samples &samples, int channel, int width
         }
         rows += m_compression == ZipPredicted ? Predicted(row, width) : row;
     }
-    if (m_compression >= Zip)
+    if (IsZip(m_compression))
         rows = qCompress(rows).mid(4);
-    return Big(m_compression, 2) + counts + rows;
+    return Big(quint64(m_compression), 2) + counts + rows;
 }
 
 // A record naming the layer's bounds and channels (transparency is channel -1, the mask -2),
@@ -219,7 +219,7 @@ QByteArray PsdWriter::LayerSection() const
 
 QByteArray PsdWriter::Bytes() const
 {
-    return Header(m_psb ? 2 : 1, ColourChannels() + m_extraChannels, m_height, m_width, m_depth,
+    return Header(m_psb ? Psb : Psd, ColourChannels() + m_extraChannels, m_height, m_width, m_depth,
                   m_mode) +
            Big(0, 4) + Big(m_resources.size(), 4) + m_resources + LayerSection() + ImageData();
 }
@@ -238,8 +238,8 @@ QByteArray PsdWriter::ResourceNameLengthFF()
     // The longest name, then a data size that runs far past the section.
     const QByteArray resource =
         "8BIM" + Big(1005, 2) + char(0xFF) + QByteArray(255, 'n') + Big(0xFFFFFFF0, 4);
-    return Header(1, 3, 8, 8, 8, Rgb) + Big(0, 4) + Big(resource.size(), 4) + resource + Big(0, 4) +
-           Big(Raw, 2) + QByteArray(3 * 8 * 8, char(0x80));
+    return Header(Psd, 3, 8, 8, 8, Rgb) + Big(0, 4) + Big(resource.size(), 4) + resource +
+           Big(0, 4) + Big(quint64(Raw), 2) + QByteArray(3 * 8 * 8, char(0x80));
 }
 
 QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
@@ -258,13 +258,13 @@ QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
             rows += row;
         }
     }
-    return Header(2, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) + Big(Rle, 2) +
-           counts + rows;
+    return Header(Psb, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) +
+           Big(quint64(Rle), 2) + counts + rows;
 }
 
-QByteArray PsdWriter::ClaimsSize(int version, int channels, quint32 width, quint32 height,
-                                 int depth, int colorMode, Compression compression)
+QByteArray PsdWriter::ClaimsSize(PsdVersion version, int channels, quint32 width, quint32 height,
+                                 int depth, ColorMode mode, Compression compression)
 {
-    return Header(version, channels, height, width, depth, colorMode) + Big(0, 8) +
-           Big(0, version == 2 ? 8 : 4) + Big(compression, 2) + "zz";
+    return Header(version, channels, height, width, depth, mode) + Big(0, 8) +
+           Big(0, version == Psb ? 8 : 4) + Big(quint64(compression), 2) + "zz";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
 
 #include <QByteArray>
@@ -15,9 +16,9 @@
 class PsdWriter
 {
 public:
-    using ColorMode = ::ColorMode;
     using enum ::ColorMode;
-    enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
+    using enum ::Compression;
+    using enum ::PsdVersion;
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
@@ -84,8 +85,8 @@ public:
 
     QByteArray Bytes() const;
 
-    static QByteArray Header(int version, int channels, quint32 height, quint32 width, int depth,
-                             int colorMode);
+    static QByteArray Header(PsdVersion version, int channels, quint32 height, quint32 width,
+                             int depth, ColorMode mode);
     // Damaged files of kinds that have crashed decoders.
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
@@ -93,8 +94,8 @@ public:
     static QByteArray FlatRows(int width, int height, ColorMode mode,
                                const std::function<quint8(int y, int channel)> &value);
     // A header and empty sections before two bytes of image data, nowhere near what it claims.
-    static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
-                                 int depth, int colorMode, Compression compression);
+    static QByteArray ClaimsSize(PsdVersion version, int channels, quint32 width, quint32 height,
+                                 int depth, ColorMode mode, Compression compression);
 
 private:
     template <typename T> PsdWriter &Set(T &field, T value)

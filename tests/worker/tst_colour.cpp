@@ -18,19 +18,19 @@ private slots:
 
 void TestColour::gridStaysNearTheExactTransform_data()
 {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<ColorMode>("mode");
     QTest::addColumn<QString>("profile");
     QTest::addColumn<int>("tolerance");
 
-    QTest::newRow("CMYK") << 4 << "default_cmyk.icc" << 6;
-    QTest::newRow("Adobe RGB") << 3 << "a98.icc" << 2;
-    QTest::newRow("Lab") << 9 << "" << 3;
+    QTest::newRow("CMYK") << ColorMode::Cmyk << "default_cmyk.icc" << 6;
+    QTest::newRow("Adobe RGB") << ColorMode::Rgb << "a98.icc" << 2;
+    QTest::newRow("Lab") << ColorMode::Lab << "" << 3;
 }
 
 // Noise, the hardest case for a grid: no two neighbours alike.
 void TestColour::gridStaysNearTheExactTransform()
 {
-    QFETCH(int, mode);
+    QFETCH(ColorMode, mode);
     QFETCH(QString, profile);
     QFETCH(int, tolerance);
 
@@ -38,7 +38,7 @@ void TestColour::gridStaysNearTheExactTransform()
     if (!profile.isEmpty() && icc.empty())
         QSKIP("libgs-common's profiles are not installed");
     const std::size_t pixels = 20'000;
-    std::vector<std::uint8_t> samples(pixels * (mode == 4 ? 4 : 3));
+    std::vector<std::uint8_t> samples(pixels * std::size_t(ColourChannels(mode)));
     std::mt19937 random(11);
     for (std::uint8_t &sample : samples)
         sample = std::uint8_t(random());

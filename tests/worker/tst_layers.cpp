@@ -67,7 +67,7 @@ W::Mask LeftHidden()
 }
 
 // As Photoshop saves a document without its flattened picture: a white stand-in, flagged so.
-QByteArray StandIn(W::ColorMode mode, int depth, const Layers &layers)
+QByteArray StandIn(ColorMode mode, int depth, const Layers &layers)
 {
     W file(Side, Side, mode, [](int, int, int) { return quint16(0xFFFF); });
     file.SetDepth(depth).SetCompression(W::Rle);
@@ -78,7 +78,7 @@ QByteArray StandIn(W::ColorMode mode, int depth, const Layers &layers)
 }
 
 struct Outcome {
-    wire::Response response;
+    Result<std::string> converted;
     QImage image;
 };
 
@@ -87,20 +87,19 @@ Outcome Rebuild(const QByteArray &bytes)
 {
     const QTemporaryDir dir;
     const std::string source = QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString();
-    const auto plan = PlanDecode(source);
-    if (const auto *refusal = std::get_if<wire::Response>(&plan))
-        return {*refusal, {}};
-    if (std::get<DecodePlan>(plan).decoder != Decoder::Layers)
-        return {{wire::Status::Unreadable, "not planned for the compositor"}, {}};
     const QString jpeg = dir.filePath("a.jpg");
-    const wire::Response response = ConvertFromLayers(source, QFile::encodeName(jpeg).toStdString(),
-                                                      std::get<DecodePlan>(plan));
-    return {response, QImage(jpeg)};
+    Result<std::string> converted =
+        PlanDecode(source).Then([&](const DecodePlan &plan) -> Result<std::string> {
+            if (plan.decoder != Decoder::Layers)
+                return Failure{wire::Status::Unreadable, "not planned for the compositor"};
+            return ConvertFromLayers(source, QFile::encodeName(jpeg).toStdString(), plan);
+        });
+    return {std::move(converted), QImage(jpeg)};
 }
 
 // How a pixel shows: grey and RGB as they are, CMYK (stored as what is left of the paper)
 // by the plain formula of an ink without a profile.
-QRgb Shown(W::ColorMode mode, const Colour &colour)
+QRgb Shown(ColorMode mode, const Colour &colour)
 {
     if (mode == W::Grayscale)
         return qRgb(colour[0], colour[0], colour[0]);
@@ -297,10 +296,10 @@ void TestLayers::rebuilds()
     QFETCH(Colour, left);
     QFETCH(Colour, right);
 
-    const auto colorMode = W::ColorMode(mode);
+    const auto colorMode = ColorMode(mode);
     const Outcome outcome = Rebuild(StandIn(colorMode, depth, layers));
-    QCOMPARE(outcome.response.status, wire::Status::Ok);
-    QCOMPARE(outcome.response.detail, "layers");
+    QVERIFY2(outcome.converted, outcome.converted ? "" : outcome.converted.Why().detail.c_str());
+    QCOMPARE(*outcome.converted, "layers");
     for (const auto &[x, expected] : {std::pair{Half / 2, left}, {Side - Half / 2, right}}) {
         const QRgb shown = outcome.image.pixel(x, Side / 2);
         QVERIFY2(Near(shown, Shown(colorMode, expected)),
@@ -351,11 +350,15 @@ void TestLayers::refuses()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, named);
 
-    const wire::Response response = Rebuild(bytes).response;
-    QCOMPARE(response.status, wire::Status::Unreadable);
-    QVERIFY2(QString::fromStdString(response.detail).startsWith("no flattened picture, and "),
-             response.detail.c_str());
-    QVERIFY2(QString::fromStdString(response.detail).contains(named), response.detail.c_str());
+    const Result<std::string> converted = Rebuild(bytes).converted;
+    QVERIFY(!converted);
+    const Failure &why = converted.Why();
+    QCOMPARE(why.status, wire::Status::Unreadable);
+    QVERIFY2(QString::fromStdString(why.detail).startsWith("no flattened picture, and "),
+             why.detail.c_str());
+    QVERIFY2(QString::fromStdString(why.detail).contains(named), why.detail.c_str());
+    // A refusal of our own leaves nothing behind that the next file could meet.
+    QVERIFY(!converted.NeedsFreshWorker());
 }
 
 void TestLayers::damaged_data()
@@ -396,9 +399,10 @@ void TestLayers::damaged()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
 
-    const wire::Response response = Rebuild(bytes).response;
-    QCOMPARE(response.status, wire::Status::Unreadable);
-    QCOMPARE(QString::fromStdString(response.detail), "damaged layer data: " + reason);
+    const Result<std::string> converted = Rebuild(bytes).converted;
+    QVERIFY(!converted);
+    QCOMPARE(converted.Why().status, wire::Status::Unreadable);
+    QCOMPARE(QString::fromStdString(converted.Why().detail), "damaged layer data: " + reason);
 }
 
 QTEST_GUILESS_MAIN(TestLayers)

@@ -78,6 +78,4 @@ struct LayerRecord {
 
 struct LayerSection {
     std::vector<LayerRecord> layers; // bottom first, as stored
-    // Empty when every record, length and rectangle holds; else what is broken.
-    std::string damage;
 };

@@ -151,76 +151,75 @@ std::string PlaceChannels(const LayerInfo &info, LayerSection &section)
     return "";
 }
 
-void ReadLayerInfo(const LayerInfo &info, LayerSection &section)
+std::string ReadLayerInfo(const LayerInfo &info, LayerSection &section)
 {
     const auto count = std::uint64_t(std::abs(std::int16_t(info.reader.Number(2))));
     // A record takes at least 34 bytes.
-    if (info.reader.Failed() || count > (info.end - info.reader.Position()) / 34) {
-        section.damage = "more layers than the section holds";
-        return;
-    }
+    if (info.reader.Failed() || count > (info.end - info.reader.Position()) / 34)
+        return "more layers than the section holds";
     section.layers.resize(count);
     for (LayerRecord &layer : section.layers) {
-        section.damage = ReadRecord(info, layer);
-        if (!section.damage.empty())
-            return;
+        if (std::string damage = ReadRecord(info, layer); !damage.empty())
+            return damage;
     }
-    section.damage = PlaceChannels(info, section);
+    return PlaceChannels(info, section);
 }
 
 // 16- and 32-bit documents keep their records in a block after the global mask.
-void ReadWideLayerInfo(SectionReader &reader, std::uint64_t end, bool psb, std::int64_t maxSide,
-                       LayerSection &section)
+std::string ReadWideLayerInfo(SectionReader &reader, std::uint64_t end, bool psb,
+                              std::int64_t maxSide, LayerSection &section)
 {
     const std::uint64_t globalMask = reader.Number(4);
     if (reader.Failed() || globalMask > end - reader.Position() || !reader.Skip(globalMask))
-        return;
+        return "";
     const auto block = FindSectionBlock(reader, end, psb, {"Lr16", "Lr32", "Layr"});
     if (!block)
-        return;
+        return "";
     reader.Seek(block->offset);
-    ReadLayerInfo({reader, block->offset + block->length, psb, maxSide}, section);
+    return ReadLayerInfo({reader, block->offset + block->length, psb, maxSide}, section);
 }
 
-} // namespace
-
-LayerSection ReadLayerSection(const std::string &path, const PsdHeader &header)
+// The records, or what of the section does not hold.
+std::string ReadSection(SectionReader &reader, bool psb, LayerSection &section)
 {
-    LayerSection section;
-    SectionReader reader(path);
-    const bool psb = header.version == 2;
     const std::int64_t maxSide = psb ? MaxJpegSide : MaxSidePsd;
     reader.Seek(PsdHeaderBytes);
     reader.Skip(reader.Number(4));
     reader.Skip(reader.Number(4));
     const std::uint64_t length = reader.Length(psb);
-    if (reader.Failed() || length > reader.Remaining()) {
-        section.damage = "damaged layer section";
-        return section;
-    }
+    if (reader.Failed() || length > reader.Remaining())
+        return "damaged layer section";
     const std::uint64_t end = reader.Position() + length;
     if (length == 0)
-        return section;
+        return "";
     const std::uint64_t infoLength = reader.Length(psb);
-    if (reader.Failed() || infoLength > end - reader.Position()) {
-        section.damage = "damaged layer section";
-        return section;
-    }
+    if (reader.Failed() || infoLength > end - reader.Position())
+        return "damaged layer section";
     const std::uint64_t infoEnd = reader.Position() + infoLength;
     if (infoLength > 0)
-        ReadLayerInfo({reader, infoEnd, psb, maxSide}, section);
-    if (infoLength == 0 && reader.Seek(infoEnd))
-        ReadWideLayerInfo(reader, end, psb, maxSide, section);
+        return ReadLayerInfo({reader, infoEnd, psb, maxSide}, section);
+    return reader.Seek(infoEnd) ? ReadWideLayerInfo(reader, end, psb, maxSide, section) : "";
+}
+
+} // namespace
+
+Failure DamagedLayerData(const std::string &what)
+{
+    return {wire::Status::Unreadable, "damaged layer data: " + what};
+}
+
+Result<LayerSection> ReadLayerSection(const std::string &path, const PsdHeader &header)
+{
+    LayerSection section;
+    SectionReader reader(path);
+    if (const std::string damage = ReadSection(reader, header.version == PsdVersion::Psb, section);
+        !damage.empty())
+        return DamagedLayerData(damage);
     return section;
 }
 
-LayerSection ReadLayerSection(const std::string &path)
+Result<LayerSection> ReadLayerSection(const std::string &path)
 {
-    const std::optional<PsdHeader> header = ReadPsdHeader(path);
-    if (!header) {
-        LayerSection section;
-        section.damage = "no PSD header";
-        return section;
-    }
-    return ReadLayerSection(path, *header);
+    return ReadPsdHeader(path).Then(
+        [&](const PsdHeader &header) { return ReadLayerSection(path, header); });
 }

@@ -16,9 +16,12 @@
 // native byte order; values exactly as the PSD stores them (8: uint8, 16: uint16,
 // 32: float), e.g. PSD CMYK as stored (inverted: 255 = no ink), PSD Lab as stored.
 struct SampleLayout {
-    int colorMode = Rgb; // Grayscale, Rgb, Cmyk or Lab
-    int depth = 8;       // bits per sample: 8, 16 or 32
+    ColorMode colorMode = ColorMode::Rgb; // Grayscale, Rgb, Cmyk or Lab
+    int depth = 8;                        // bits per sample: 8, 16 or 32
     bool hasAlpha = false;
+
+    int Channels() const { return ColourChannels(colorMode) + (hasAlpha ? 1 : 0); }
+    std::size_t PixelBytes() const { return std::size_t(Channels()) * BytesPerSample(depth); }
 };
 
 class ColourCache;

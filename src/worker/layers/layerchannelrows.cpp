@@ -10,7 +10,7 @@ LayerChannelRows::LayerChannelRows(const std::string &path, SectionReader &file,
                                    bool psb)
     : m_path(path), m_file(file), m_channel(channel), m_width(std::uint32_t(rect.Width())),
       m_height(std::uint32_t(rect.Height())), m_depth(depth), m_psb(psb),
-      m_row((std::size_t(m_width) * std::size_t(depth) + 7) / 8)
+      m_row(std::size_t(m_width) * BytesPerSample(depth))
 {
 }
 
@@ -20,24 +20,27 @@ LayerChannelRows::~LayerChannelRows() = default;
 bool LayerChannelRows::Start()
 {
     m_file.Seek(m_channel.offset);
-    m_compression = int(m_file.Number(2));
+    const std::uint64_t stored = m_file.Number(2);
     const std::uint64_t rows = m_height;
     const std::uint64_t body = m_channel.length < 2 ? 0 : m_channel.length - 2;
     m_dataAt = m_channel.offset + 2;
-    if (m_file.Failed() || m_channel.length < 2 || m_compression > 3) {
+    if (m_file.Failed() || m_channel.length < 2 ||
+        stored > std::uint64_t(Compression::ZipPredicted)) {
         m_damage = "a layer channel of unknown compression";
         return false;
     }
-    if (m_compression == 0 && SaturatingProduct(m_row.size(), rows) > body) {
+    m_compression = Compression(stored);
+    if (m_compression == Compression::Raw && SaturatingProduct(m_row.size(), rows) > body) {
         m_damage = "layer channel data cut short";
         return false;
     }
-    if (m_compression >= 2) {
-        const PsdHeader shape{m_psb ? 2 : 1, 1, m_height, m_width, m_depth, Rgb};
-        m_zip = OpenChannelRows(m_path, shape, m_compression, m_dataAt, 0);
+    if (IsZip(*m_compression)) {
+        const PsdVersion version = m_psb ? PsdVersion::Psb : PsdVersion::Psd;
+        const PsdHeader shape{version, 1, m_height, m_width, m_depth, ColorMode::Rgb};
+        m_zip = OpenChannelRows(m_path, shape, *m_compression, m_dataAt, 0);
         return true;
     }
-    if (m_compression == 1) {
+    if (m_compression == Compression::Rle) {
         const int countBytes = m_psb ? 4 : 2;
         if (rows * std::uint64_t(countBytes) > body) {
             m_damage = "layer row lengths cut short";
@@ -72,15 +75,15 @@ bool LayerChannelRows::NextRle(unsigned char *row)
 
 const unsigned char *LayerChannelRows::Row(std::uint32_t y)
 {
-    if (!m_damage.empty() || y >= m_height || (m_compression < 0 && !Start()))
+    if (!m_damage.empty() || y >= m_height || (!m_compression && !Start()))
         return nullptr;
     for (; m_next <= y; ++m_next) {
         bool read = true;
-        if (m_compression == 0) {
+        if (m_compression == Compression::Raw) {
             m_file.Seek(m_dataAt + std::uint64_t(y) * m_row.size());
             m_next = y;
             read = m_file.Read(m_row.data(), m_row.size());
-        } else if (m_compression == 1) {
+        } else if (m_compression == Compression::Rle) {
             read = NextRle(m_row.data());
         } else {
             read = m_zip && m_zip->Next(m_row.data());

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "shared/psd/layerrecord.h"
+#include "shared/psd/psdcontents.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +40,8 @@ private:
     std::uint32_t m_height;
     int m_depth;
     bool m_psb;
-    int m_compression = -1;
-    std::uint32_t m_next = 0; // the row the data stands at
+    std::optional<Compression> m_compression; // once Start has read it
+    std::uint32_t m_next = 0;                 // the row the data stands at
     std::uint64_t m_dataAt = 0;
     std::vector<std::uint32_t> m_packedSizes;
     std::vector<unsigned char> m_packed;

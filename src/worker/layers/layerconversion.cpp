@@ -34,55 +34,66 @@ void ToSamples(const PixelBand &band, int depth, unsigned char *samples)
     }
 }
 
-wire::Response Compose(const std::string &source, const std::string &jpegPath,
-                       const DecodePlan &plan, const std::vector<LayerNode> &tree)
+Result<std::string> Compose(const std::string &source, const std::string &jpegPath,
+                            const DecodePlan &plan, const std::vector<LayerNode> &tree)
 {
     const PsdHeader &header = plan.header;
     const SampleLayout layout{header.colorMode, header.depth, true};
     const std::unique_ptr<ColourStep> step =
         ColourStepFor(plan, layout, header.width, header.height, {});
-    const int stride = ColourChannels(header.colorMode) + 1;
-    const std::size_t pixelBytes = std::size_t(stride) * std::size_t(header.depth / 8);
     LayerCompositor compositor(source, header, tree);
-    PixelBand band(0, 0, header.width, BandRows(header.width * pixelBytes), stride);
-    const BandSource bands = [&](std::uint32_t top, std::uint32_t rows, unsigned char *samples) {
+    PixelBand band(0, 0, header.width, BandRows(header.width * layout.PixelBytes()),
+                   layout.Channels());
+    const BandSource bands = [&](std::uint32_t top, std::uint32_t rows,
+                                 unsigned char *samples) -> Result<> {
         if (band.height != rows)
-            band = PixelBand(0, top, header.width, rows, stride);
+            band = PixelBand(0, top, header.width, rows, layout.Channels());
         if (!compositor.Compose(top, band))
-            return "damaged layer data: " + compositor.Damage();
+            return DamagedLayerData(compositor.Damage());
         ToSamples(band, header.depth, samples);
-        return std::string();
+        return Done{};
     };
-    return BandsToJpeg(jpegPath, header.width, header.height, pixelBytes, *step, false, bands,
-                       "layers");
+    return BandsToJpeg(jpegPath, header.width, header.height, layout.PixelBytes(), *step, false,
+                       bands, "layers");
 }
 
-wire::Response Rebuild(const std::string &source, const std::string &jpegPath,
-                       const DecodePlan &plan)
+// The layers as nested groups, or why the picture is not rebuilt from them.
+Result<std::vector<LayerNode>> RenderedTree(const LayerSection &section, const PsdHeader &header)
 {
-    const LayerSection section = ReadLayerSection(source, plan.header);
-    if (!section.damage.empty())
-        return {wire::Status::Unreadable, "damaged layer data: " + section.damage};
     // A stand-in with nothing to rebuild it from.
     if (section.layers.empty())
-        return {wire::Status::Unreadable, "no flattened picture, and no layers to rebuild it from"};
-    const std::optional<std::vector<LayerNode>> tree = BuildLayerTree(section.layers);
+        return Failure{wire::Status::Unreadable,
+                       "no flattened picture, and no layers to rebuild it from"};
+    std::optional<std::vector<LayerNode>> tree = BuildLayerTree(section.layers);
     if (!tree)
-        return {wire::Status::Unreadable, "damaged layer data: layer groups do not pair up"};
-    if (const std::string unrendered = UnrenderedFeatures(*tree, plan.header); !unrendered.empty())
-        return {wire::Status::Unreadable, "no flattened picture, and its layers use " + unrendered +
-                                              ": save it with Maximize Compatibility on"};
-    return Compose(source, jpegPath, plan, *tree);
+        return DamagedLayerData("layer groups do not pair up");
+    if (const std::string unrendered = UnrenderedFeatures(*tree, header); !unrendered.empty())
+        return Failure{wire::Status::Unreadable, "no flattened picture, and its layers use " +
+                                                     unrendered +
+                                                     ": save it with Maximize Compatibility on"};
+    return std::move(*tree);
+}
+
+Result<std::string> Rebuild(const std::string &source, const std::string &jpegPath,
+                            const DecodePlan &plan)
+{
+    // The tree points into the section, which lives until the picture is written.
+    return ReadLayerSection(source, plan.header).Then([&](const LayerSection &section) {
+        return RenderedTree(section, plan.header).Then([&](const std::vector<LayerNode> &tree) {
+            return Compose(source, jpegPath, plan, tree);
+        });
+    });
 }
 
 } // namespace
 
-wire::Response ConvertFromLayers(const std::string &source, const std::string &jpegPath,
-                                 const DecodePlan &plan)
+Result<std::string> ConvertFromLayers(const std::string &source, const std::string &jpegPath,
+                                      const DecodePlan &plan)
 {
     try {
         return Rebuild(source, jpegPath, plan);
     } catch (const std::bad_alloc &) {
-        return {wire::Status::Unreadable, "out of memory"};
+        return Result<std::string>(Failure{wire::Status::Unreadable, "out of memory"})
+            .WithFreshWorker();
     }
 }

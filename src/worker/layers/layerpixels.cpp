@@ -20,8 +20,8 @@ const unsigned char *LayerPixels::Row(const LayerChannel &channel, const LayerRe
 {
     auto open = m_open.find(&channel);
     if (open == m_open.end()) {
-        auto rows = std::make_unique<LayerChannelRows>(m_path, *m_file, channel, rect,
-                                                       m_header.depth, m_header.version == 2);
+        auto rows = std::make_unique<LayerChannelRows>(
+            m_path, *m_file, channel, rect, m_header.depth, m_header.version == PsdVersion::Psb);
         open = m_open.emplace(&channel, Open{std::move(rows), rect.bottom}).first;
     }
     const unsigned char *row = open->second.rows->Row(std::uint32_t(y - rect.top));

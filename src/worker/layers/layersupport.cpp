@@ -94,7 +94,7 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer)
         return Add("the dissolve blend mode");
     if (!mode)
         return Add("the blend mode '" + layer.blendMode + "'");
-    if (IsNonSeparable(*mode) && m_header.colorMode != Rgb)
+    if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
         Add("hue, saturation, color or luminosity blending outside RGB");
     if (m_header.depth == 32 && !WorksInLinearLight(*mode))
         Add("blend mode '" + layer.blendMode + "' in 32 bits");
@@ -187,10 +187,10 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
 std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header)
 {
     Findings findings(header);
-    const int mode = header.colorMode;
-    if (mode != Rgb && mode != Grayscale && mode != Cmyk)
+    const ColorMode mode = header.colorMode;
+    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk)
         findings.Add("a colour mode other than grey, RGB or CMYK");
-    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && mode != Cmyk))
+    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && mode != ColorMode::Cmyk))
         findings.Add(std::to_string(header.depth) + "-bit layers");
     findings.Walk(tree);
     return findings.Text();

@@ -19,9 +19,10 @@ std::uint32_t BandRows(std::size_t rowBytes)
     return std::uint32_t(std::clamp<std::size_t>(BandBytes / rowBytes, 1, 1024));
 }
 
-wire::Response BandsToJpeg(const std::string &jpegPath, std::uint32_t width, std::uint32_t height,
-                           std::size_t pixelBytes, const ColourStep &step, bool asIs,
-                           const BandSource &source, const std::string &decoder)
+Result<std::string> BandsToJpeg(const std::string &jpegPath, std::uint32_t width,
+                                std::uint32_t height, std::size_t pixelBytes,
+                                const ColourStep &step, bool asIs, const BandSource &source,
+                                const std::string &decoder)
 {
     const std::size_t rowBytes = std::size_t(width) * pixelBytes;
     const std::uint32_t bandRows = BandRows(rowBytes);
@@ -30,14 +31,14 @@ wire::Response BandsToJpeg(const std::string &jpegPath, std::uint32_t width, std
     JpegRows jpeg(jpegPath, width, height);
     for (std::uint32_t y = 0; y < height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, height - y);
-        if (const std::string damage = source(y, rows, samples.data()); !damage.empty())
-            return {wire::Status::Unreadable, damage};
+        if (const Result<> band = source(y, rows, samples.data()); !band)
+            return band.Why();
         if (!asIs)
             step.ToSrgb8(samples.data(), std::size_t(width) * rows, rgb.data());
         if (!jpeg.Write(asIs ? samples.data() : rgb.data(), rows))
-            return {wire::Status::Unwritable, jpeg.Failure()};
+            return Failure{wire::Status::Unwritable, jpeg.Failure()};
     }
     if (!jpeg.Finish())
-        return {wire::Status::Unwritable, jpeg.Failure()};
-    return {wire::Status::Ok, step.Detail().empty() ? decoder : decoder + ", " + step.Detail()};
+        return Failure{wire::Status::Unwritable, jpeg.Failure()};
+    return step.Detail().empty() ? decoder : decoder + ", " + step.Detail();
 }

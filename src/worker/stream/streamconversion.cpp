@@ -27,7 +27,7 @@ CompositeReader ReaderOf(const std::string &source, const DecodePlan &plan,
                          const SampleLayout &layout)
 {
     return CompositeReader(source, plan.header, plan.compression, plan.imageDataOffset,
-                           ColourChannels(layout.colorMode) + (layout.hasAlpha ? 1 : 0));
+                           layout.Channels());
 }
 
 // Whether the writer blended the colour on white may take a first pass over the rows.
@@ -48,8 +48,8 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
     return ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
 }
 
-wire::Response Stream(const std::string &source, const std::string &jpegPath,
-                      const DecodePlan &plan)
+Result<std::string> Stream(const std::string &source, const std::string &jpegPath,
+                           const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
@@ -57,7 +57,9 @@ wire::Response Stream(const std::string &source, const std::string &jpegPath,
     // 8-bit sRGB goes to the JPEG file as it is.
     const bool asIs = step->IsIdentity() && !layout.hasAlpha;
     const BandSource band = [&](std::uint32_t, std::uint32_t rows, unsigned char *samples) {
-        return reader.ReadBand(rows, samples) ? "" : "damaged image data";
+        return reader.ReadBand(rows, samples)
+                   ? Result<>(Done{})
+                   : Failure{wire::Status::Unreadable, "damaged image data"};
     };
     return BandsToJpeg(jpegPath, plan.header.width, plan.header.height, reader.BytesPerPixel(),
                        *step, asIs, band, "reader");
@@ -65,12 +67,14 @@ wire::Response Stream(const std::string &source, const std::string &jpegPath,
 
 } // namespace
 
-wire::Response ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                  const DecodePlan &plan)
+Result<std::string> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
+                                       const DecodePlan &plan)
 {
     try {
-        return Stream(source, jpegPath, plan);
+        Result<std::string> streamed = Stream(source, jpegPath, plan);
+        return std::move(streamed).WithFreshWorker(!streamed);
     } catch (const std::bad_alloc &) {
-        return {wire::Status::Unreadable, "out of memory"};
+        return Result<std::string>(Failure{wire::Status::Unreadable, "out of memory"})
+            .WithFreshWorker();
     }
 }
