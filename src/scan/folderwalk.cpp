@@ -40,7 +40,7 @@ bool FolderWalk::ListSubfolders(const QByteArray &folder, QByteArrayList &found)
             return false;
         FolderReader::Identity identity;
         if (reader.KindOf(&identity) == FolderReader::Kind::Folder)
-            subfolders.append({ListedName(reader.Name()), identity});
+            subfolders.append({ListedName(reader.Name().toByteArray()), identity});
     }
     // Sorted before the check, so of two ways into one folder the first listed is the one kept.
     std::sort(subfolders.begin(), subfolders.end(),

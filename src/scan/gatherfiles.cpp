@@ -15,11 +15,8 @@ bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl
     for (const QByteArray &queued : std::as_const(queue)) {
         if (control.ScanShouldStop())
             return false;
-        QByteArrayList paths;
-        for (const QByteArray &name : ListMatchingFiles(queued, pattern)) {
-            if (!name.startsWith('~'))
-                paths.append(queued + name);
-        }
+        QByteArrayList paths = ListMatchingFiles(queued, pattern);
+        paths.removeIf([&](const QByteArray &path) { return path.at(queued.size()) == '~'; });
         if (!paths.isEmpty())
             take(paths);
     }
