@@ -8,8 +8,11 @@
 
 FolderIntake::FolderIntake(FileList &list, FolderIntakeHost &host) : m_list(list), m_host(host)
 {
-    connect(&Scanner(), &FolderScanner::FilesFound, this,
-            [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
+    connect(&Scanner(), &FolderScanner::FoldersFound, this,
+            [this](const QList<QByteArrayList> &folders) {
+                for (const QByteArrayList &paths : folders)
+                    m_list.AppendPaths(paths);
+            });
     connect(&Scanner(), &FolderScanner::RequestEnded, this, &FolderIntake::RequestEnded);
 }
 

@@ -2,6 +2,8 @@
 
 #include "scan/argumententries.h"
 
+#include <utility>
+
 void FolderScanner::AskFolder(const QByteArray &folder, const QString &extension)
 {
     Queue([this, folder, extension](const TakeFiles &take) {
@@ -22,9 +24,25 @@ void FolderScanner::Queue(const std::function<void(const TakeFiles &)> &gather)
     QMetaObject::invokeMethod(
         this,
         [this, gather] {
-            if (!m_stop)
-                gather([this](const QByteArrayList &paths) { emit FilesFound(paths); });
+            m_sinceSent.invalidate();
+            gather([this](const QByteArrayList &paths) { Take(paths); });
+            Send();
             emit RequestEnded();
         },
         Qt::QueuedConnection);
+}
+
+void FolderScanner::Take(const QByteArrayList &paths)
+{
+    m_unsent.append(paths);
+    if (!m_sinceSent.isValid() || m_sinceSent.elapsed() >= SendIntervalMs)
+        Send();
+}
+
+void FolderScanner::Send()
+{
+    if (m_unsent.isEmpty())
+        return;
+    emit FoldersFound(std::exchange(m_unsent, {}));
+    m_sinceSent.start();
 }

@@ -221,7 +221,7 @@ void TestMainWindow::commandsDuringAScan()
     };
     FolderScanner &scanner = window.form->folderIntake().Scanner();
     connect(
-        &scanner, &FolderScanner::FilesFound, &scanner,
+        &scanner, &FolderScanner::FoldersFound, &scanner,
         [&] {
             if (std::exchange(held, true))
                 return;

@@ -65,8 +65,8 @@ void TestFolderScanner::init()
     m_said.clear();
     m_thread = std::make_unique<ScanThread>();
     FolderScanner &scanner = m_thread->Scanner();
-    connect(&scanner, &FolderScanner::FilesFound, this,
-            [this](const QByteArrayList &paths) { m_said << paths; });
+    connect(&scanner, &FolderScanner::FoldersFound, this,
+            [this](const QList<QByteArrayList> &folders) { m_said << folders; });
     connect(&scanner, &FolderScanner::RequestEnded, this, [this] { m_said << QByteArrayList(); });
 }
 
@@ -155,7 +155,7 @@ void TestFolderScanner::stopEndsTheRunningAndTheWaiting()
     FolderScanner &scanner = m_thread->Scanner();
     // At the first folder's files, on the scanner's thread, while a second scan waits.
     connect(
-        &scanner, &FolderScanner::FilesFound, &scanner, [&scanner] { scanner.Stop(); },
+        &scanner, &FolderScanner::FoldersFound, &scanner, [&scanner] { scanner.Stop(); },
         Qt::DirectConnection);
     scanner.AskFolder(m_root + "A", QStringLiteral("psd"));
     scanner.AskArguments({made[1]});
