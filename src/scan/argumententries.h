@@ -9,8 +9,8 @@
 // their order. A folder is gathered as the folder command gathers files of the extension;
 // anything else is one entry as given, a file that is not there included, so that it fails
 // with a reason. Relative paths are made absolute against the current folder, where their
-// JPEG files are to go. take receives the files of each folder at once, and each run of
-// other arguments at once. False when the gathering was stopped; what was taken stays taken.
+// JPEG files are to go. take receives what GatherFiles gives it for each folder, and each run
+// of other arguments at once. False when the gathering was stopped; what was taken stays taken.
 bool GatherArguments(const QByteArrayList &arguments, const QString &extension,
                      ScanControl &control, const TakeFiles &take);
 

@@ -34,7 +34,8 @@ void FolderScanner::Queue(const std::function<void(const TakeFiles &)> &gather)
 
 void FolderScanner::Take(const QByteArrayList &paths)
 {
-    m_unsent.append(paths);
+    if (!paths.isEmpty())
+        m_unsent.append(paths);
     if (!m_sinceSent.isValid() || m_sinceSent.elapsed() >= SendIntervalMs)
         Send();
 }

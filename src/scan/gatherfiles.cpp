@@ -17,8 +17,7 @@ bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl
             return false;
         QByteArrayList paths = ListMatchingFiles(queued, pattern);
         paths.removeIf([&](const QByteArray &path) { return path.at(queued.size()) == '~'; });
-        if (!paths.isEmpty())
-            take(paths);
+        take(paths);
     }
     return true;
 }
