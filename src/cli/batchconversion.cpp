@@ -81,9 +81,9 @@ int BatchConversion::Run()
     m_clock.start();
     std::signal(SIGTERM, AskTerminate);
     StoppableScan scan;
-    m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension(), scan);
     // A search cut short found too little to say "nothing to convert".
-    if (scan.ScanShouldStop()) {
+    if (!GatherArguments(m_line.Paths(), m_line.Extension(), scan,
+                         [this](const QByteArrayList &files) { m_sources += files; })) {
         Write("Stopped while gathering files: nothing converted.\n");
         return 1;
     }
