@@ -4,6 +4,7 @@
 #include "worker/decodeplan.h"
 #include "worker/decoders/devilconversion.h"
 #include "worker/jpegfile.h"
+#include "worker/metadata/metadatawriter.h"
 #include "worker/pathchecks.h"
 #include "worker/scratchfile.h"
 #include "worker/stream/streamconversion.h"
@@ -28,6 +29,19 @@ Result<std::string> WriteJpeg(const std::string &source, const std::string &jpeg
     return ConvertByStreaming(source, jpegPath, plan).WithFreshWorker(converted.NeedsFreshWorker());
 }
 
+// The document's metadata put into the JPEG file at jpegPath, unless the request strips it; the
+// decoder's detail as the value, with what of the metadata was left out.
+Result<std::string> AddMetadataAsAsked(const wire::Request &request, const std::string &jpegPath,
+                                       const DecodePlan &plan, const std::string &detail)
+{
+    if (request.options.stripMetadata)
+        return detail;
+    const bool srgbTagged = ColoursThroughProfile(plan, detail);
+    return AddMetadata(jpegPath, plan.metadata, srgbTagged).Then([&](const std::string &leftOut) {
+        return Result<std::string>(leftOut.empty() ? detail : detail + "; " + leftOut);
+    });
+}
+
 // The JPEG file is made under a name of the worker's own beside the target, and takes the
 // target's name only once it is whole.
 Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePlan &plan,
@@ -36,9 +50,11 @@ Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePl
     const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
     if (!scratch.IsHeld())
         return Failure{wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    return WriteJpeg(request.source, scratch.Path(), plan, magick).Then([&] {
-        return PlaceJpeg(scratch.Path(), request.target);
-    });
+    return WriteJpeg(request.source, scratch.Path(), plan, magick)
+        .Then([&](const std::string &detail) {
+            return AddMetadataAsAsked(request, scratch.Path(), plan, detail);
+        })
+        .Then([&] { return PlaceJpeg(scratch.Path(), request.target); });
 }
 
 } // namespace
