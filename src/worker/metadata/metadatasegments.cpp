@@ -34,6 +34,9 @@ MetadataSegments SegmentsFor(const PsdMetadata &metadata, const PictureFacts &fa
 {
     MetadataSegments out;
     out.resolution = ResolutionFrom(metadata.resolution.data);
+    // EXIF must state one; 72 per inch is what a document without one is taken to have.
+    if (!out.resolution && !metadata.exif.data.empty())
+        out.resolution = Resolution{72, 72, Resolution::Unit::Inch};
     const std::optional<Resolution> &resolution = out.resolution;
     Append(out, "EXIF", metadata.exif,
            [&] { return ExifSegment(metadata.exif.data, facts, resolution); });

@@ -68,8 +68,9 @@ void MakeXmpTrue(Exiv2::XmpData &xmp, const PictureFacts &facts,
     SetWherePresent(xmp, "Xmp.tiff.SamplesPerPixel", std::to_string(facts.components));
     SetWherePresent(xmp, "Xmp.tiff.PhotometricInterpretation", grey ? "1" : "2");
     SetWherePresent(xmp, "Xmp.photoshop.ColorMode", grey ? "1" : "3");
+    // The description our profile carries.
     if (facts.srgbTagged)
-        xmp["Xmp.photoshop.ICCProfile"] = "sRGB IEC61966-2.1";
+        xmp["Xmp.photoshop.ICCProfile"] = "sRGB built-in";
     if (resolution) {
         xmp["Xmp.tiff.XResolution"] = Rational(resolution->x);
         xmp["Xmp.tiff.YResolution"] = Rational(resolution->y);
