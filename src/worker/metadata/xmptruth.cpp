@@ -63,6 +63,7 @@ void MakeXmpTrue(Exiv2::XmpData &xmp, const PictureFacts &facts,
     xmp["Xmp.exif.PixelXDimension"] = std::to_string(facts.width);
     xmp["Xmp.exif.PixelYDimension"] = std::to_string(facts.height);
     xmp["Xmp.exif.ColorSpace"] = "1";
+    SetWherePresent(xmp, "Xmp.dc.format", "image/jpeg");
     SetWherePresent(xmp, "Xmp.tiff.ImageWidth", std::to_string(facts.width));
     SetWherePresent(xmp, "Xmp.tiff.ImageLength", std::to_string(facts.height));
     SetWherePresent(xmp, "Xmp.tiff.SamplesPerPixel", std::to_string(facts.components));
