@@ -39,9 +39,11 @@ bool InsertAt(int fd, std::uint64_t at, const std::string &bytes)
     struct stat status = {};
     if (fstat(fd, &status) != 0)
         return false;
-    std::vector<char> chunk(CopyChunk);
-    for (auto end = std::uint64_t(status.st_size); end > at;) {
-        const std::size_t count = std::size_t(std::min<std::uint64_t>(CopyChunk, end - at));
+    const auto size = std::uint64_t(status.st_size);
+    std::vector<char> chunk(
+        std::size_t(std::min<std::uint64_t>(CopyChunk, size - std::min(size, at))));
+    for (std::uint64_t end = size; end > at;) {
+        const std::size_t count = std::size_t(std::min<std::uint64_t>(chunk.size(), end - at));
         end -= count;
         if (pread(fd, chunk.data(), count, off_t(end)) != ssize_t(count) ||
             !WriteAllAt(fd, chunk.data(), count, end + bytes.size()))

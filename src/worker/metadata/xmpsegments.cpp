@@ -28,6 +28,19 @@ std::string Serialised(const Exiv2::XmpData &xmp, bool wrapped)
     return packet;
 }
 
+// Photoshop's history of ancestors is most of a large packet, and parsing it takes longer than
+// converting a small picture: it is cut out of the text before exiv2 sees it.
+std::string WithoutAncestors(const std::string &packet)
+{
+    const std::string_view open = "<photoshop:DocumentAncestors";
+    const std::string_view close = "</photoshop:DocumentAncestors>";
+    const std::size_t start = packet.find(open);
+    const std::size_t end = start == std::string::npos ? start : packet.find(close, start);
+    if (end == std::string::npos)
+        return packet;
+    return packet.substr(0, start) + packet.substr(end + close.size());
+}
+
 // A top-level property, with everything nested in it: "Xmp.dc.subject" of "Xmp.dc.subject[2]".
 std::string PropertyOf(const std::string &key)
 {
@@ -116,10 +129,13 @@ SegmentsOrReason XmpSegments(const std::string &packet, const PictureFacts &fact
     Exiv2::XmpData xmp;
     const bool read = RunCleanly([&] {
         Exiv2::XmpProperties::registerNs("http://ns.adobe.com/xmp/note/", "xmpNote");
-        return Exiv2::XmpParser::decode(xmp, packet) == 0 && !xmp.empty();
+        return Exiv2::XmpParser::decode(xmp, WithoutAncestors(packet)) == 0;
     });
     if (!read)
         return {{}, "damaged"};
+    // Nothing but the ancestors, say.
+    if (xmp.empty())
+        return {};
     SegmentsOrReason result;
     const bool written = RunCleanly([&] {
         MakeXmpTrue(xmp, facts, resolution);

@@ -39,7 +39,9 @@ void MendDates(Exiv2::XmpData &xmp)
         R"(\d{4}-\d\d-\d\dT\d\d:\d\d(:\d\d(\.\d+)?)?[+-]\d{4})");
     for (Exiv2::Xmpdatum &datum : xmp) {
         const std::string value = datum.toString();
-        if (value.size() > 20 && value.size() < 40 && std::regex_match(value, ZoneWithoutColon))
+        const std::size_t n = value.size();
+        if (n > 20 && n < 40 && value[10] == 'T' && (value[n - 5] == '+' || value[n - 5] == '-') &&
+            std::regex_match(value, ZoneWithoutColon))
             datum.setValue(value.substr(0, value.size() - 2) + ":" +
                            value.substr(value.size() - 2));
     }
