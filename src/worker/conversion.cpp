@@ -18,12 +18,12 @@ namespace
 
 // The JPEG file at jpegPath, by the plan's decoder; the reader takes what is too large for the
 // decoders, and what both fail on.
-Result<std::string> WriteJpeg(const std::string &source, const std::string &jpegPath,
-                              const DecodePlan &plan, MagickLoader &magick)
+Result<Decoded> WriteJpeg(const std::string &source, const std::string &jpegPath,
+                          const DecodePlan &plan, MagickLoader &magick)
 {
     if (plan.decoder == Decoder::Reader)
         return ConvertByStreaming(source, jpegPath, plan);
-    Result<std::string> converted = ConvertThroughDevil(source, jpegPath, plan, magick);
+    Result<Decoded> converted = ConvertThroughDevil(source, jpegPath, plan, magick);
     if (converted || converted.Why().status != wire::Status::Unreadable || !plan.readerTakes)
         return converted;
     return ConvertByStreaming(source, jpegPath, plan).WithFreshWorker(converted.NeedsFreshWorker());
@@ -32,14 +32,15 @@ Result<std::string> WriteJpeg(const std::string &source, const std::string &jpeg
 // The document's metadata put into the JPEG file at jpegPath, unless the request strips it; the
 // decoder's detail as the value, with what of the metadata was left out.
 Result<std::string> AddMetadataAsAsked(const wire::Request &request, const std::string &jpegPath,
-                                       const DecodePlan &plan, const std::string &detail)
+                                       const PsdMetadata &metadata, const Decoded &decoded)
 {
+    const std::string &detail = decoded.detail;
     if (request.options.stripMetadata)
         return detail;
-    const bool srgbTagged = ColoursThroughProfile(plan, detail);
-    return AddMetadata(jpegPath, plan.metadata, srgbTagged).Then([&](const std::string &leftOut) {
-        return Result<std::string>(leftOut.empty() ? detail : detail + "; " + leftOut);
-    });
+    return AddMetadata(jpegPath, metadata, decoded.throughProfile)
+        .Then([&](const std::string &leftOut) {
+            return Result<std::string>(leftOut.empty() ? detail : detail + "; " + leftOut);
+        });
 }
 
 // The JPEG file is made under a name of the worker's own beside the target, and takes the
@@ -51,8 +52,8 @@ Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePl
     if (!scratch.IsHeld())
         return Failure{wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
     return WriteJpeg(request.source, scratch.Path(), plan, magick)
-        .Then([&](const std::string &detail) {
-            return AddMetadataAsAsked(request, scratch.Path(), plan, detail);
+        .Then([&](const Decoded &decoded) {
+            return AddMetadataAsAsked(request, scratch.Path(), plan.metadata, decoded);
         })
         .Then([&] { return PlaceJpeg(scratch.Path(), request.target); });
 }

@@ -261,7 +261,7 @@ void TestDecoders::convertsPixelForPixel()
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
         made << dir.filePath("streamed.jpg");
-        const Result<std::string> streamed = ConvertByStreaming(
+        const Result<Decoded> streamed = ConvertByStreaming(
             path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
         QVERIFY(streamed);
     }

@@ -220,6 +220,9 @@ void TestMetadata::travels_data()
                            {"JFIF:XResolution", 72},
                            {"IFD0:XResolution", 72}}
             << "";
+    QTest::newRow("untagged where the colour step ignored a damaged profile")
+        << Document({{1039, "not a profile"}}) << false
+        << QVariantMap{{"ICC_Profile:ProfileDescription", Absent}} << "";
 }
 
 // The JPEG file says what the document said, true for itself, and exiftool finds nothing

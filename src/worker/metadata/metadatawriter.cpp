@@ -92,18 +92,6 @@ Result<std::string> Rewrite(int fd, const PsdMetadata &metadata, bool srgbTagged
 
 } // namespace
 
-bool ColoursThroughProfile(const DecodePlan &plan, const std::string &detail)
-{
-    const ColorMode mode = plan.header.colorMode;
-    if (!plan.isPsd)
-        return false;
-    if (mode == ColorMode::Lab)
-        return true;
-    return !plan.iccProfile.empty() &&
-           (mode == ColorMode::Grayscale || mode == ColorMode::Rgb || mode == ColorMode::Cmyk) &&
-           detail.find("colour profile") == std::string::npos;
-}
-
 Result<std::string> AddMetadata(const std::string &jpegPath, const PsdMetadata &metadata,
                                 bool srgbTagged)
 {
