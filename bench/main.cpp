@@ -1,5 +1,5 @@
 // quillmere-bench: measures the conversion run and the folder scan through the real code.
-//   quillmere-bench [--baseline] [--workers N] DIR
+//   quillmere-bench [--baseline] [--workers N] [--strip-metadata] DIR
 //   quillmere-bench --scan ANSWER DIR
 //   quillmere-bench --scan-tree N DIR
 //   quillmere-bench --make-large DIR

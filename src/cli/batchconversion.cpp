@@ -101,6 +101,7 @@ RunReport BatchConversion::Convert()
     ConversionRun run;
     if (m_line.Jobs() > 0)
         run.SetWorkerCount(m_line.Jobs());
+    run.SetStripMetadata(m_line.StripMetadata());
     connect(&run, &ConversionRun::EntryFinished, this,
             [this](int, const EntryResult &result) { OnEntryFinished(result); });
     connect(&m_ticker, &QTimer::timeout, &run, [&run] {
