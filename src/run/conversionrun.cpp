@@ -146,7 +146,8 @@ void ConversionRun::HandOut()
         m_memoryInHand += m_needs[index].memoryBytes;
         ++m_next;
         emit EntryStarted(index);
-        m_workers[worker].client->Convert(entry.source, entry.target, m_needs[index].sourceBytes);
+        m_workers[worker].client->Convert(entry.source, entry.target, m_needs[index].sourceBytes,
+                                          m_options);
     }
     AskAhead();
     if (m_inFlight > 0 || (!m_stopRequested && m_next < int(m_report.entries.size())))

@@ -2,6 +2,7 @@
 
 #include "run/entrypreparer.h"
 #include "run/runreport.h"
+#include "shared/protocol/wireformat.h"
 
 #include <QByteArrayList>
 #include <QObject>
@@ -34,6 +35,8 @@ public:
     void SetWorkerCount(int count);
     void SetWorkerProgram(const QString &program);
     void SetTimeLimitMs(int limit);
+    // The JPEG files get the picture only: no resolution, EXIF, IPTC, XMP or colour profile.
+    void SetStripMetadata(bool strip) { m_options.stripMetadata = strip; }
 
     // Starts the workers ahead of the first run, e.g. before a timed one.
     void StartWorkers();
@@ -67,6 +70,7 @@ private:
     QString m_workerProgram;
     int m_workerCount;
     int m_timeLimitMs = 0;
+    wire::Options m_options;
     std::vector<Worker> m_workers;
     QThread *m_preparing;      // ends and goes by itself after this run is gone
     EntryPreparer *m_preparer; // lives on m_preparing

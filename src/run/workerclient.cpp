@@ -54,14 +54,15 @@ void WorkerClient::Start()
     m_process->Start();
 }
 
-void WorkerClient::Convert(const QByteArray &source, const QByteArray &target, qint64 sourceBytes)
+void WorkerClient::Convert(const QByteArray &source, const QByteArray &target, qint64 sourceBytes,
+                           const wire::Options &options)
 {
     Q_ASSERT(!m_busy);
     const QScopedValueRollback<bool> converting(m_converting, true);
     m_busy = true;
     m_sent = false;
     m_timedOut = false;
-    m_request = {source.toStdString(), target.toStdString()};
+    m_request = {source.toStdString(), target.toStdString(), options};
     m_entryLimitMs = m_timeLimitMs > 0 ? m_timeLimitMs : TimeLimitMs(sourceBytes);
     Start();
     SendHeld();

@@ -26,7 +26,8 @@ public:
     void Start();
     // Finished follows exactly once, never from inside this call. Paths are the file system's
     // bytes; the source's size sets how long the entry may take.
-    void Convert(const QByteArray &source, const QByteArray &target, qint64 sourceBytes);
+    void Convert(const QByteArray &source, const QByteArray &target, qint64 sourceBytes,
+                 const wire::Options &options = {});
     // Overrides, when above 0, how long an entry may take (by default generous, and growing
     // with the file's size).
     void SetTimeLimitMs(int limit) { m_timeLimitMs = limit; }

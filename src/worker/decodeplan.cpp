@@ -67,6 +67,7 @@ DecodePlan PlanFor(const PsdHeader &header, const PsdContents &contents)
     plan.isPsd = true;
     plan.header = header;
     plan.iccProfile = contents.iccProfile;
+    plan.metadata = contents.metadata;
     plan.compression = contents.compression;
     plan.imageDataOffset = contents.imageDataOffset;
     plan.readerTakes = ReaderTakes(header, contents);

@@ -2,6 +2,7 @@
 
 #include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
+#include "shared/psd/psdmetadata.h"
 #include "shared/result.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@ struct DecodePlan {
     bool isPsd = false;
     PsdHeader header;
     std::string iccProfile; // resource 1039, or empty
+    PsdMetadata metadata;   // for the JPEG file
     // For the reader: where and how the merged image is stored.
     Compression compression = Compression::Raw;
     std::uint64_t imageDataOffset = 0;

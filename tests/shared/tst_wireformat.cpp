@@ -54,16 +54,18 @@ private slots:
 // Paths are bytes: a NUL, a line break or bytes that are not UTF-8 arrive as they left.
 void TestWireFormat::requestsKeepEveryByte()
 {
-    const wire::Request sent{"/a/caf\xE9\n.psd"s, "/a/x\0y.jpg"s};
+    const wire::Request sent{"/a/caf\xE9\n.psd"s, "/a/x\0y.jpg"s, {.stripMetadata = true}};
     std::string buffer = wire::EncodeRequest(sent) + wire::EncodeRequest({"", "/t"});
     bool malformed = false;
     const auto first = wire::TakeRequest(buffer, malformed);
     QVERIFY(first);
     QCOMPARE(first->source, sent.source);
     QCOMPARE(first->target, sent.target);
+    QVERIFY(first->options.stripMetadata);
     const auto second = wire::TakeRequest(buffer, malformed);
     QVERIFY(second);
     QCOMPARE(second->target, "/t"s);
+    QVERIFY(!second->options.stripMetadata);
     QVERIFY(buffer.empty());
 }
 
@@ -96,7 +98,10 @@ void TestWireFormat::requests_data()
     QTest::newRow("two whole, a third begun") << whole + whole + whole.substr(0, 7) << 2 << false;
     QTest::newRow("wrong tag") << "X"s + whole.substr(1) << 0 << true;
     QTest::newRow("garbage after a whole one") << whole + "\xFF"s << 1 << true;
-    QTest::newRow("source of 1 MiB") << "C"s + U32(1u << 20) + oneMiB + U32(0) << 1 << false;
+    QTest::newRow("source of 1 MiB")
+        << "C"s + U32(1u << 20) + oneMiB + U32(0) + "\0"s << 1 << false;
+    // Both sides ship together: an option one of them does not know is a broken stream.
+    QTest::newRow("unknown option") << whole.substr(0, whole.size() - 1) + "\x02"s << 0 << true;
     QTest::newRow("source over 1 MiB, before its bytes arrive")
         << "C"s + U32((1u << 20) + 1) << 0 << true;
     QTest::newRow("target length 4 GiB") << "C"s + U32(0) + U32(0xFFFFFFFF) << 0 << true;

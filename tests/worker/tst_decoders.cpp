@@ -210,7 +210,11 @@ void TestDecoders::convertsPixelForPixel_data()
         << W(Width, Height, W::Rgb, Cutout)
                .SetExtraChannels(1)
                .SetLayer(Cutout, true)
-               .AddResource(1060, "<rdf:Description xmp:CreatorTool=\"Adobe Photoshop 25.0\"/>")
+               .AddResource(1060,
+                            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\""
+                            "http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                            "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
+                            "xmp:CreatorTool=\"Adobe Photoshop 25.0\"/></rdf:RDF></x:xmpmeta>")
                .Bytes()
         << "devil" << stored << true;
     QTest::newRow("CMYK with a profile") << cmykWithProfile << "magick" << cmykShown << true;
@@ -257,7 +261,7 @@ void TestDecoders::convertsPixelForPixel()
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
         made << dir.filePath("streamed.jpg");
-        const Result<std::string> streamed = ConvertByStreaming(
+        const Result<Decoded> streamed = ConvertByStreaming(
             path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
         QVERIFY(streamed);
     }

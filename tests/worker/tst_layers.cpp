@@ -78,7 +78,7 @@ QByteArray StandIn(ColorMode mode, int depth, const Layers &layers)
 }
 
 struct Outcome {
-    Result<std::string> converted;
+    Result<Decoded> converted;
     QImage image;
 };
 
@@ -88,8 +88,8 @@ Outcome Rebuild(const QByteArray &bytes)
     const QTemporaryDir dir;
     const std::string source = QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString();
     const QString jpeg = dir.filePath("a.jpg");
-    Result<std::string> converted =
-        PlanDecode(source).Then([&](const DecodePlan &plan) -> Result<std::string> {
+    Result<Decoded> converted =
+        PlanDecode(source).Then([&](const DecodePlan &plan) -> Result<Decoded> {
             if (plan.decoder != Decoder::Layers)
                 return Failure{wire::Status::Unreadable, "not planned for the compositor"};
             return ConvertFromLayers(source, QFile::encodeName(jpeg).toStdString(), plan);
@@ -299,7 +299,7 @@ void TestLayers::rebuilds()
     const auto colorMode = ColorMode(mode);
     const Outcome outcome = Rebuild(StandIn(colorMode, depth, layers));
     QVERIFY2(outcome.converted, outcome.converted ? "" : outcome.converted.Why().detail.c_str());
-    QCOMPARE(*outcome.converted, "layers");
+    QCOMPARE(outcome.converted->detail, "layers");
     for (const auto &[x, expected] : {std::pair{Half / 2, left}, {Side - Half / 2, right}}) {
         const QRgb shown = outcome.image.pixel(x, Side / 2);
         QVERIFY2(Near(shown, Shown(colorMode, expected)),
@@ -350,7 +350,7 @@ void TestLayers::refuses()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, named);
 
-    const Result<std::string> converted = Rebuild(bytes).converted;
+    const Result<Decoded> converted = Rebuild(bytes).converted;
     QVERIFY(!converted);
     const Failure &why = converted.Why();
     QCOMPARE(why.status, wire::Status::Unreadable);
@@ -399,7 +399,7 @@ void TestLayers::damaged()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
 
-    const Result<std::string> converted = Rebuild(bytes).converted;
+    const Result<Decoded> converted = Rebuild(bytes).converted;
     QVERIFY(!converted);
     QCOMPARE(converted.Why().status, wire::Status::Unreadable);
     QCOMPARE(QString::fromStdString(converted.Why().detail), "damaged layer data: " + reason);

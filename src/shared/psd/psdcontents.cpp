@@ -2,6 +2,7 @@
 
 #include "shared/psd/creatortool.h"
 #include "shared/psd/packbits.h"
+#include "shared/psd/psdmetadata.h"
 #include "shared/psd/sectionreader.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace
 
 constexpr std::uint16_t IccProfileResource = 1039;
 constexpr std::uint16_t VersionInfoResource = 1057;
-constexpr std::uint16_t XmpResource = 1060;
 
 // Resource 1057: a version, whether the merged image is real, then the writer's name in UTF-16.
 void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &contents)
@@ -37,7 +37,6 @@ void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &con
 // length. All of it must lie within the section, except that the last pad byte may be missing.
 bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &contents)
 {
-    std::string xmp;
     while (reader.Position() < end) {
         unsigned char signature[4] = {};
         if (end - reader.Position() < 12 || !reader.Read(signature, 4))
@@ -52,15 +51,17 @@ bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &conten
         const bool ours = BigEndian(signature, 4) == 0x3842494D; // "8BIM"
         if (ours && id == VersionInfoResource)
             ReadVersionInfo(reader, size, contents);
-        if (ours && (id == IccProfileResource || id == XmpResource)) {
-            std::string &data = id == IccProfileResource ? contents.iccProfile : xmp;
-            data.resize(std::size_t(size));
-            reader.Read(reinterpret_cast<unsigned char *>(data.data()), data.size());
+        if (ours && id == IccProfileResource) {
+            contents.iccProfile.resize(std::size_t(size));
+            reader.Read(reinterpret_cast<unsigned char *>(contents.iccProfile.data()),
+                        contents.iccProfile.size());
+        } else if (ours) {
+            TakeMetadataResource(reader, id, size, contents.metadata);
         }
         reader.Seek(std::min(end, dataStart + size + size % 2));
     }
     if (contents.writer.empty())
-        contents.writer = CreatorToolOf(xmp);
+        contents.writer = CreatorToolOf(contents.metadata.xmp.data);
     return !reader.Failed();
 }
 

@@ -4,6 +4,7 @@
 // sees the file, so that a damaged file cannot lead a decoder's parser past its buffers.
 
 #include "shared/psd/psdheader.h"
+#include "shared/psd/psdmetadata.h"
 
 #include <cstdint>
 #include <string>
@@ -29,6 +30,8 @@ struct PsdContents {
     std::string writer;
     // Resource 1039, the embedded ICC profile, as stored; empty when there is none.
     std::string iccProfile;
+    // Resolution, IPTC, EXIF and XMP, for the JPEG file.
+    PsdMetadata metadata;
     // A negative layer count: the first channel after the colour ones is the merged image's
     // transparency.
     bool mergedTransparency = false;

@@ -101,10 +101,12 @@ void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
                                 "/" + (mode == ColorMode::Lab ? std::string() : iccProfile);
     if (gridded && LastGrid().key == gridKey) {
         m_grid = LastGrid().grid;
+        m_throughProfile = true;
         cmsCloseProfile(source);
         return;
     }
     m_transform = SrgbTransform(source, mode, false);
+    m_throughProfile = m_transform != nullptr;
     if (!m_transform) {
         m_detail = "damaged colour profile ignored";
     } else if ((mode == ColorMode::Grayscale || mode == ColorMode::Rgb) && IsNearlyIdentity()) {

@@ -51,6 +51,8 @@ public:
     bool KeepsColours() const;
     // "" or a short word for the result's detail, e.g. that an unusable profile was ignored.
     const std::string &Detail() const;
+    // The colours reach sRGB through the document's own profile, or as Lab, which needs none.
+    bool ThroughProfile() const { return m_throughProfile; }
 
 private:
     void UseProfile(const std::string &iccProfile, std::uint64_t pixels);
@@ -67,6 +69,7 @@ private:
     int m_channels; // with alpha
     bool m_blend;
     bool m_whiteWhereClear;
+    bool m_throughProfile = false;
     std::string m_detail;
     void *m_transform = nullptr; // LittleCMS's, from the file's colours to 8-bit sRGB
     // Results already worked out: an exact transform takes far longer than a look-up, and

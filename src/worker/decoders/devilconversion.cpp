@@ -45,12 +45,10 @@ std::string DescribeError(ILenum error)
     return code;
 }
 
-// A step that names the decoder, and the colour step's word where it has one.
+// A step that names the decoder before what the colour step did.
 auto NamedAs(const std::string &decoder)
 {
-    return [decoder](const std::string &colour) -> Result<std::string> {
-        return colour.empty() ? decoder : decoder + ", " + colour;
-    };
+    return [decoder](const Decoded &colour) -> Result<Decoded> { return colour.NamedBy(decoder); };
 }
 
 // How DevIL holds the bound image, where the colour step reads it that way.
@@ -77,12 +75,12 @@ std::optional<SampleLayout> LayoutOfBoundImage()
     return layout;
 }
 
-// The picture DevIL loaded, through the colour step; the step's word as the value.
-Result<std::string> ColourDevilImage(const DecodePlan &plan)
+// The picture DevIL loaded, through the colour step; what the step did as the value.
+Result<Decoded> ColourDevilImage(const DecodePlan &plan)
 {
     const std::optional<SampleLayout> layout = LayoutOfBoundImage();
     if (!plan.isPsd || !layout)
-        return std::string();
+        return Decoded{};
     const auto width = std::uint32_t(ilGetInteger(IL_IMAGE_WIDTH));
     const auto height = std::uint32_t(ilGetInteger(IL_IMAGE_HEIGHT));
     const std::size_t rowBytes = std::size_t(width) * std::size_t(ilGetInteger(IL_IMAGE_BPP));
@@ -91,11 +89,11 @@ Result<std::string> ColourDevilImage(const DecodePlan &plan)
     const std::unique_ptr<ColourStep> step = ColourStepFor(plan, *layout, width, height, loaded);
     // DevIL's own reading is the step's: it cuts 16 bits by the high byte, and keeps grey grey.
     if (step->KeepsColours())
-        return step->Detail();
+        return DecodedBy(*step);
     // The picture is painted over the image that holds it.
     const std::vector<ILubyte> copy(data, data + rowBytes * height);
     const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
-    Result<std::string> painted = PaintSrgb(
+    Result<Decoded> painted = PaintSrgb(
         *step, width, height, [&](std::uint32_t y) { return copy.data() + y * rowBytes; });
     ilRegisterOrigin(ILenum(origin));
     return painted;
@@ -103,7 +101,7 @@ Result<std::string> ColourDevilImage(const DecodePlan &plan)
 
 // The decoder's name as the value, or why the picture could not be had. Where DevIL fails on
 // a PSD or PSB file, ImageMagick tries it, and a fresh worker follows whatever comes of it.
-Result<std::string> Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick)
+Result<Decoded> Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick)
 {
     if (plan.decoder == Decoder::Magick)
         return magick.LoadInto(source, plan).Then(NamedAs("magick"));
@@ -129,14 +127,14 @@ Result<> Save(const std::string &jpegPath)
 
 } // namespace
 
-Result<std::string> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
-                                        const DecodePlan &plan, MagickLoader &magick)
+Result<Decoded> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
+                                    const DecodePlan &plan, MagickLoader &magick)
 {
     ilInit();
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    Result<std::string> converted = Load(source, plan, magick).Then([&] { return Save(jpegPath); });
+    Result<Decoded> converted = Load(source, plan, magick).Then([&] { return Save(jpegPath); });
     ilDeleteImages(1, &name);
     return std::move(converted).WithFreshWorker(!converted);
 }

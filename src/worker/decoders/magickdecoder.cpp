@@ -115,7 +115,7 @@ private:
     std::vector<unsigned char> m_row;
 };
 
-Result<std::string> Paint(Magick::Image &image, const DecodePlan &plan)
+Result<Decoded> Paint(Magick::Image &image, const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutFor(image, plan);
     RowExporter exporter(image, layout);
@@ -131,7 +131,7 @@ public:
     explicit ImageMagick(std::uint64_t addressSpaceBytes) : m_addressSpaceBytes(addressSpaceBytes)
     {
     }
-    Result<std::string> LoadInto(const std::string &source, const DecodePlan &plan) override;
+    Result<Decoded> LoadInto(const std::string &source, const DecodePlan &plan) override;
 
 private:
     void Start();
@@ -160,7 +160,7 @@ void ImageMagick::Start()
     m_started = true;
 }
 
-Result<std::string> ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
+Result<Decoded> ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     const auto failed = [](const std::string &reason) {
         return Failure{wire::Status::Unreadable, reason};

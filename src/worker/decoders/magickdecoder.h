@@ -5,6 +5,7 @@
 // a small file.
 
 #include "shared/result.h"
+#include "worker/decoded.h"
 #include "worker/decodeplan.h"
 
 #include <cstdint>
@@ -16,9 +17,9 @@ class MagickDecoder
 {
 public:
     virtual ~MagickDecoder() = default;
-    // The colour step's word as the value when the bound DevIL image holds the picture;
+    // What the colour step did as the value when the bound DevIL image holds the picture;
     // otherwise Unreadable with why it does not.
-    virtual Result<std::string> LoadInto(const std::string &source, const DecodePlan &plan) = 0;
+    virtual Result<Decoded> LoadInto(const std::string &source, const DecodePlan &plan) = 0;
 };
 
 // The module's one entry point. ImageMagick's limits follow from the worker's address space,

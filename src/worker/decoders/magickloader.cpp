@@ -35,7 +35,7 @@ MagickLoader::MagickLoader(std::uint64_t addressSpaceBytes) : m_addressSpaceByte
 // The module stays loaded: the decoder's code lives there.
 MagickLoader::~MagickLoader() = default;
 
-Result<std::string> MagickLoader::LoadInto(const std::string &source, const DecodePlan &plan)
+Result<Decoded> MagickLoader::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     if (!m_decoder && m_failure.empty())
         Open();

@@ -2,8 +2,8 @@
 
 #include <IL/il.h>
 
-Result<std::string> PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
-                              const SampleRows &rows)
+Result<Decoded> PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
+                          const SampleRows &rows)
 {
     if (!ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr))
         return Failure{wire::Status::Unreadable, "out of memory"};
@@ -11,5 +11,5 @@ Result<std::string> PaintSrgb(const ColourStep &step, std::uint32_t width, std::
     ILubyte *rgb = ilGetData();
     for (std::uint32_t y = 0; y < height; ++y)
         step.ToSrgb8(rows(y), width, rgb + std::size_t(y) * width * 3);
-    return step.Detail();
+    return DecodedBy(step);
 }

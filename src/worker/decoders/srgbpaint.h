@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-// Makes the bound DevIL image the picture as 8-bit sRGB, row by row from the top. The step's
-// word as the value, or Unreadable when there is no memory for it.
-Result<std::string> PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
-                              const SampleRows &rows);
+// Makes the bound DevIL image the picture as 8-bit sRGB, row by row from the top. What the
+// step did as the value, or Unreadable when there is no memory for it.
+Result<Decoded> PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
+                          const SampleRows &rows);

@@ -34,8 +34,8 @@ void ToSamples(const PixelBand &band, int depth, unsigned char *samples)
     }
 }
 
-Result<std::string> Compose(const std::string &source, const std::string &jpegPath,
-                            const DecodePlan &plan, const std::vector<LayerNode> &tree)
+Result<Decoded> Compose(const std::string &source, const std::string &jpegPath,
+                        const DecodePlan &plan, const std::vector<LayerNode> &tree)
 {
     const PsdHeader &header = plan.header;
     const SampleLayout layout{header.colorMode, header.depth, true};
@@ -74,8 +74,8 @@ Result<std::vector<LayerNode>> RenderedTree(const LayerSection &section, const P
     return std::move(*tree);
 }
 
-Result<std::string> Rebuild(const std::string &source, const std::string &jpegPath,
-                            const DecodePlan &plan)
+Result<Decoded> Rebuild(const std::string &source, const std::string &jpegPath,
+                        const DecodePlan &plan)
 {
     // The tree points into the section, which lives until the picture is written.
     return ReadLayerSection(source, plan.header).Then([&](const LayerSection &section) {
@@ -87,13 +87,13 @@ Result<std::string> Rebuild(const std::string &source, const std::string &jpegPa
 
 } // namespace
 
-Result<std::string> ConvertFromLayers(const std::string &source, const std::string &jpegPath,
-                                      const DecodePlan &plan)
+Result<Decoded> ConvertFromLayers(const std::string &source, const std::string &jpegPath,
+                                  const DecodePlan &plan)
 {
     try {
         return Rebuild(source, jpegPath, plan);
     } catch (const std::bad_alloc &) {
-        return Result<std::string>(Failure{wire::Status::Unreadable, "out of memory"})
+        return Result<Decoded>(Failure{wire::Status::Unreadable, "out of memory"})
             .WithFreshWorker();
     }
 }

@@ -1,6 +1,6 @@
 #include "worker/stream/bandstojpeg.h"
 
-#include "worker/colour/colourstep.h"
+#include "worker/colourplan.h"
 #include "worker/stream/jpegrows.h"
 
 #include <algorithm>
@@ -19,10 +19,9 @@ std::uint32_t BandRows(std::size_t rowBytes)
     return std::uint32_t(std::clamp<std::size_t>(BandBytes / rowBytes, 1, 1024));
 }
 
-Result<std::string> BandsToJpeg(const std::string &jpegPath, std::uint32_t width,
-                                std::uint32_t height, std::size_t pixelBytes,
-                                const ColourStep &step, bool asIs, const BandSource &source,
-                                const std::string &decoder)
+Result<Decoded> BandsToJpeg(const std::string &jpegPath, std::uint32_t width, std::uint32_t height,
+                            std::size_t pixelBytes, const ColourStep &step, bool asIs,
+                            const BandSource &source, const std::string &decoder)
 {
     const std::size_t rowBytes = std::size_t(width) * pixelBytes;
     const std::uint32_t bandRows = BandRows(rowBytes);
@@ -40,5 +39,5 @@ Result<std::string> BandsToJpeg(const std::string &jpegPath, std::uint32_t width
     }
     if (!jpeg.Finish())
         return Failure{wire::Status::Unwritable, jpeg.Failure()};
-    return step.Detail().empty() ? decoder : decoder + ", " + step.Detail();
+    return DecodedBy(step).NamedBy(decoder);
 }

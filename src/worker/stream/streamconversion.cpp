@@ -48,8 +48,8 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
     return ColourStepFor(plan, layout, plan.header.width, plan.header.height, rows);
 }
 
-Result<std::string> Stream(const std::string &source, const std::string &jpegPath,
-                           const DecodePlan &plan)
+Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
+                       const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
@@ -67,14 +67,14 @@ Result<std::string> Stream(const std::string &source, const std::string &jpegPat
 
 } // namespace
 
-Result<std::string> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                       const DecodePlan &plan)
+Result<Decoded> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
+                                   const DecodePlan &plan)
 {
     try {
-        Result<std::string> streamed = Stream(source, jpegPath, plan);
+        Result<Decoded> streamed = Stream(source, jpegPath, plan);
         return std::move(streamed).WithFreshWorker(!streamed);
     } catch (const std::bad_alloc &) {
-        return Result<std::string>(Failure{wire::Status::Unreadable, "out of memory"})
+        return Result<Decoded>(Failure{wire::Status::Unreadable, "out of memory"})
             .WithFreshWorker();
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/result.h"
+#include "worker/decoded.h"
 #include "worker/decodeplan.h"
 
 #include <string>
@@ -11,5 +12,5 @@
 // when the image data is damaged or there is no memory for the bands; Unwritable when the
 // JPEG file cannot be written, in which case a partial file may remain at jpegPath. A fresh
 // worker follows any failure.
-Result<std::string> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                       const DecodePlan &plan);
+Result<Decoded> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
+                                   const DecodePlan &plan);
