@@ -1,5 +1,4 @@
-#include "run/conversionrun.h"
-#include "support/fixtures.h"
+#include "support/batch.h"
 #include "support/psdwriter.h"
 #include "worker/decodeplan.h"
 #include "worker/stream/streamconversion.h"
@@ -118,15 +117,6 @@ std::pair<QByteArray, QImage> CmykThroughProfile()
             QImage(shown)};
 }
 
-RunReport ConvertAll(const QStringList &paths)
-{
-    QByteArrayList sources;
-    for (const QString &path : paths)
-        sources << QFile::encodeName(path);
-    ConversionRun run;
-    return RunToEnd(run, sources);
-}
-
 } // namespace
 
 class TestDecoders : public QObject
@@ -242,18 +232,18 @@ void TestDecoders::convertsPixelForPixel()
 
     if (bytes.isEmpty())
         QSKIP("no colour profiles installed (libgs-common)");
-    const QTemporaryDir dir;
-    const QString source = WriteFile(dir, "a.psd", bytes);
-    const EntryResult entry = ConvertAll({source}).entries.value(0);
+    Batch batch;
+    const QString source = QFile::decodeName(batch.Add({{"a.psd", bytes}}).sources[0]);
+    const EntryResult entry = batch.Convert(1).entries.value(0);
     QCOMPARE(entry.status, decoder.isEmpty() ? wire::Status::Unreadable : wire::Status::Ok);
     // The decoder that served it, or why neither could.
     QVERIFY2(decoder.isEmpty() ? !entry.detail.isEmpty() : entry.detail == decoder,
              qPrintable(entry.detail));
     // Quality 99 keeps these well within JPEG error; a wrong rendering scores below 30 dB.
-    QStringList made{dir.filePath("a.jpg")};
+    QStringList made{batch.dir.filePath("a.jpg")};
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
-        made << dir.filePath("streamed.jpg");
+        made << batch.dir.filePath("streamed.jpg");
         const Result<Decoded> streamed = ConvertByStreaming(
             path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
         QVERIFY(streamed);
@@ -273,10 +263,9 @@ void TestDecoders::streamsBeyondImageMagicksLimit()
     const auto stripe = [](int y, int channel) {
         return quint8(y * Stripes / Side * 30 + channel * 40);
     };
-    const QTemporaryDir dir;
-    const QString poster =
-        WriteFile(dir, "poster.psb", PsdWriter::FlatRows(Side, Side, PsdWriter::Rgb, stripe));
-    const EntryResult entry = ConvertAll({poster}).entries.value(0);
+    Batch batch;
+    batch.Add({{"poster.psb", PsdWriter::FlatRows(Side, Side, PsdWriter::Rgb, stripe)}});
+    const EntryResult entry = batch.Convert(1).entries.value(0);
     QCOMPARE(entry.status, wire::Status::Ok);
     QCOMPARE(entry.detail, "reader");
     QImageReader reader(QFile::decodeName(entry.target));
