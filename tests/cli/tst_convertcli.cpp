@@ -96,7 +96,7 @@ void TestConvertCli::runs_data()
     QTest::newRow("strip metadata")
         << QByteArrayList{"s.psd"} << QByteArrayList{"s.psd", "--strip-metadata"} << 0
         << QByteArrayList{"1 file: 1 conv"} << QByteArrayList{"s.jpg"};
-    const QByteArray usage = "Usage: quillmere-convert [--jobs N]";
+    const QByteArray usage = "Usage: quillmere-convert [OPTION]... PATH...";
     QTest::newRow("no path") << none << none << 2
                              << QByteArrayList{"quillmere-convert: no PATH given", usage} << none;
     QTest::newRow("bad jobs") << none << QByteArrayList{"--jobs", "0", "a.psd"} << 2

@@ -261,8 +261,9 @@ void TestDecoders::convertsPixelForPixel()
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
         made << dir.filePath("streamed.jpg");
-        const Result<Decoded> streamed = ConvertByStreaming(
-            path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
+        const Result<Decoded> streamed =
+            ConvertByStreaming(path, QFile::encodeName(made.last()).toStdString(),
+                               *PlanDecode(path), wire::DefaultQuality);
         QVERIFY(streamed);
     }
     for (const QString &jpeg : made) {

@@ -53,7 +53,7 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
 }
 
 Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
-                       const DecodePlan &plan)
+                       const DecodePlan &plan, int quality)
 {
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
@@ -64,7 +64,7 @@ Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
     // 8-bit sRGB goes to the JPEG file as it is.
     const bool asIs = step->IsIdentity() && !layout.hasAlpha;
     std::vector<std::uint8_t> rgb(asIs ? 0 : std::size_t(plan.header.width) * 3 * bandRows);
-    JpegRows jpeg(jpegPath, plan.header.width, plan.header.height);
+    JpegRows jpeg(jpegPath, plan.header.width, plan.header.height, quality);
     for (std::uint32_t y = 0; y < plan.header.height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, plan.header.height - y);
         if (!reader.ReadBand(rows, samples.data()))
@@ -82,10 +82,10 @@ Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
 } // namespace
 
 Result<Decoded> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                   const DecodePlan &plan)
+                                   const DecodePlan &plan, int quality)
 {
     try {
-        Result<Decoded> streamed = Stream(source, jpegPath, plan);
+        Result<Decoded> streamed = Stream(source, jpegPath, plan, quality);
         return std::move(streamed).WithFreshWorker(!streamed);
     } catch (const std::bad_alloc &) {
         return Result<Decoded>(Failure{wire::Status::Unreadable, "out of memory"})
