@@ -181,7 +181,7 @@ void MainWindow::addArguments(const QByteArrayList &arguments)
 void MainWindow::convert()
 {
     if (m_list.Count() < 1) {
-        m_hooks.showMessage(this, QStringLiteral("No files added."));
+        m_hooks.showMessage(this, QStringLiteral("No files added."), QString());
         return;
     }
     if (!m_run.Start(m_list.Paths()))
@@ -204,7 +204,7 @@ void MainWindow::finishRun(const RunReport &report)
     if (m_closeAsked)
         closeIfAsked();
     else
-        m_hooks.showMessage(this, ClosingMessage(report));
+        m_hooks.showMessage(this, ClosingMessage(report), ClosingDetails(report));
 }
 
 bool MainWindow::isWorking() const

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRandomGenerator>
@@ -12,6 +13,8 @@ namespace
 {
 
 constexpr int MillisecondsPerSecond = 1000;
+// A box only as wide as a short text lets a narrow window manager cut its title to nothing.
+constexpr int MessageMinimumWidth = 380;
 
 double DrawSeededByTimeOfDay()
 {
@@ -21,10 +24,16 @@ double DrawSeededByTimeOfDay()
     return generator.generateDouble();
 }
 
-void ShowMessageBox(QWidget *window, const QString &text)
+void ShowMessageBox(QWidget *window, const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quillmere"), text, QMessageBox::Ok,
                     window);
+    box.setDetailedText(details);
+    // The box sizes itself to its layout and ignores a minimum width set on it; a spacer across
+    // the layout's width is what it keeps to.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(MessageMinimumWidth, 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 

@@ -15,8 +15,9 @@ struct WindowHooks {
     std::function<double()> random;
     // Opens an address in the user's browser and does not wait for it.
     std::function<void(const QUrl &)> openUrl;
-    // A modal message over the window, OK only; returns when it is closed.
-    std::function<void(QWidget *window, const QString &text)> showMessage;
+    // A modal message over the window, OK only, with details to show and copy unless they are
+    // empty; returns when it is closed.
+    std::function<void(QWidget *window, const QString &text, const QString &details)> showMessage;
     // The multi-select file-open dialog: full paths in its order, none on cancel.
     std::function<QStringList(QWidget *window, const QString &title, const QString &filter)>
         chooseFiles;

@@ -1,6 +1,7 @@
 #include "cli/batchconversion.h"
 
 #include "cli/commandline.h"
+#include "cli/dryrun.h"
 #include "cli/progressline.h"
 #include "run/closingmessage.h"
 #include "run/conversionrun.h"
@@ -58,6 +59,16 @@ private:
     mutable bool m_stopped = false;
 };
 
+// Absolute and ending in one "/"; empty for none.
+QByteArray OutputFolderOf(QByteArray output)
+{
+    if (output.isEmpty())
+        return output;
+    while (output.endsWith('/'))
+        output.chop(1);
+    return AbsoluteArgument(output + '/');
+}
+
 // Often enough for a clock to look alive, rarely enough to cost nothing.
 constexpr int TickMs = 200;
 
@@ -70,7 +81,8 @@ void BatchConversion::HoldInterrupts()
 }
 
 BatchConversion::BatchConversion(const CommandLine &line, std::FILE *out)
-    : m_line(line), m_out(out), m_onTerminal(::isatty(::fileno(out)) == 1)
+    : m_line(line), m_out(out), m_onTerminal(::isatty(::fileno(out)) == 1),
+      m_output(OutputFolderOf(line.Output()))
 {
     m_ticker.setInterval(TickMs);
     connect(&m_ticker, &QTimer::timeout, this, &BatchConversion::DrawProgress);
@@ -83,7 +95,9 @@ int BatchConversion::Run()
     StoppableScan scan;
     // A search cut short found too little to say "nothing to convert".
     if (!GatherArguments(m_line.Paths(), m_line.Extension(), scan,
-                         [this](const QByteArrayList &files) { m_sources += files; })) {
+                         [this](const QByteArray &folder, const QByteArrayList &files) {
+                             Take(folder, files);
+                         })) {
         Write("Stopped while gathering files: nothing converted.\n");
         return 1;
     }
@@ -91,9 +105,27 @@ int BatchConversion::Run()
         Write("0 files: nothing to convert.\n");
         return 0;
     }
+    if (m_line.DryRun())
+        return ListDryRun(m_sources, Targets(), m_line.Update(), stdout);
     const RunReport report = Convert();
     Write(Summary(report).toUtf8() + '\n');
     return report.FailedCount() == 0 ? 0 : 1;
+}
+
+void BatchConversion::Take(const QByteArray &folder, const QByteArrayList &files)
+{
+    m_sources += files;
+    if (m_output.isEmpty())
+        return;
+    for (const QByteArray &file : files)
+        m_targets.insert(file, TargetBelow(m_output, folder, file));
+}
+
+TargetRule BatchConversion::Targets() const
+{
+    if (m_output.isEmpty())
+        return TargetPathOf;
+    return [targets = m_targets](const QByteArray &source) { return targets.value(source); };
 }
 
 RunReport BatchConversion::Convert()
@@ -102,6 +134,9 @@ RunReport BatchConversion::Convert()
     if (m_line.Jobs() > 0)
         run.SetWorkerCount(m_line.Jobs());
     run.SetStripMetadata(m_line.StripMetadata());
+    run.SetUpdate(m_line.Update());
+    run.SetQuality(m_line.Quality());
+    run.SetTargetRule(Targets());
     connect(&run, &ConversionRun::EntryFinished, this,
             [this](int, const EntryResult &result) { OnEntryFinished(result); });
     connect(&m_ticker, &QTimer::timeout, &run, [&run] {
@@ -119,7 +154,7 @@ RunReport BatchConversion::Convert()
 void BatchConversion::OnEntryFinished(const EntryResult &result)
 {
     ++m_finished;
-    if (result.status == wire::Status::Ok)
+    if (Succeeded(result.status))
         return;
     ClearProgress();
     Write(FailureLine(result) + '\n');
@@ -155,11 +190,14 @@ QString BatchConversion::Summary(const RunReport &report) const
     const int total = int(report.entries.size());
     const int failed = report.FailedCount();
     const int skipped = report.CountOf(wire::Status::NotConverted);
+    const int upToDate = report.CountOf(wire::Status::UpToDate);
     const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
     QString text = QStringLiteral("%1 %2: %3 converted")
                        .arg(total)
                        .arg(total == 1 ? QLatin1String("file") : QLatin1String("files"))
-                       .arg(total - failed);
+                       .arg(report.CountOf(wire::Status::Ok));
+    if (upToDate > 0)
+        text += QStringLiteral(", %1 up to date").arg(upToDate);
     if (failed > skipped)
         text += QStringLiteral(", %1 failed").arg(failed - skipped);
     if (skipped > 0)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "run/targetpath.h"
+
 #include <QByteArrayList>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -30,6 +33,8 @@ public:
     int Run();
 
 private:
+    void Take(const QByteArray &folder, const QByteArrayList &files);
+    TargetRule Targets() const;
     RunReport Convert();
     void OnEntryFinished(const EntryResult &result);
     void DrawProgress();
@@ -40,7 +45,9 @@ private:
     const CommandLine &m_line;
     std::FILE *m_out;
     const bool m_onTerminal;
+    const QByteArray m_output; // absolute, ending in "/"; empty for beside the sources
     QByteArrayList m_sources;
+    QHash<QByteArray, QByteArray> m_targets; // each source's below m_output
     int m_finished = 0;
     bool m_progressShown = false;
     QElapsedTimer m_clock;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "scan/argumententries.h"
+#include "shared/protocol/wireformat.h"
+
 #include <QByteArrayList>
 #include <QString>
 
@@ -20,18 +23,29 @@ public:
     int Jobs() const { return m_jobs; }
     const QString &Extension() const { return m_extension; }
     bool StripMetadata() const { return m_stripMetadata; }
+    // Where the JPEG files go, as given; empty for beside their sources.
+    const QByteArray &Output() const { return m_output; }
+    bool Update() const { return m_update; }
+    int Quality() const { return m_quality; }
+    bool DryRun() const { return m_dryRun; }
     const QByteArrayList &Paths() const { return m_paths; }
 
     static QString UsageText();
 
 private:
+    bool TakeFlag(const QByteArray &argument);
     bool TakeOption(const QByteArray &name, const QByteArray &value);
+    void TakeNumber(const QByteArray &name, const QByteArray &value, int most, int &number);
     void Refuse(const QString &error);
 
     Action m_action = Action::Convert;
     QString m_error;
     int m_jobs = 0;
-    QString m_extension = QStringLiteral("psd");
+    QString m_extension = DefaultArgumentExtension;
     bool m_stripMetadata = false;
+    QByteArray m_output;
+    bool m_update = false;
+    int m_quality = wire::DefaultQuality;
+    bool m_dryRun = false;
     QByteArrayList m_paths;
 };

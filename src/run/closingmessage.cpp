@@ -2,6 +2,8 @@
 
 #include "run/runreport.h"
 
+#include <QStringList>
+
 namespace
 {
 
@@ -18,6 +20,19 @@ QString Brief(QString detail)
     return detail.isEmpty() ? detail : QStringLiteral(" (%1)").arg(detail);
 }
 
+// A line for each failed entry, up to limit of them.
+QStringList FailureLines(const RunReport &report, int limit)
+{
+    QStringList lines;
+    for (const EntryResult &entry : report.entries) {
+        if (lines.size() == limit)
+            break;
+        if (!Succeeded(entry.status))
+            lines << QString::fromUtf8(FailureLine(entry));
+    }
+    return lines;
+}
+
 } // namespace
 
 QString ReasonText(wire::Status status)
@@ -31,6 +46,8 @@ QString ReasonText(wire::Status status)
         return QStringLiteral("already exists");
     case wire::Status::Unwritable:
         return QStringLiteral("could not be written");
+    case wire::Status::UpToDate:
+        return QStringLiteral("up to date");
     case wire::Status::TooLarge:
         return QStringLiteral("too large");
     case wire::Status::DecoderStopped:
@@ -64,16 +81,14 @@ QString ClosingMessage(const RunReport &report)
     text += QStringLiteral("\n\n%1 of %2 files could not be converted:")
                 .arg(failed)
                 .arg(report.entries.size());
-    int named = 0;
-    for (const EntryResult &entry : report.entries) {
-        if (entry.status == wire::Status::Ok)
-            continue;
-        if (named == MaxNamed)
-            break;
-        text += QLatin1Char('\n') + QString::fromUtf8(FailureLine(entry));
-        ++named;
-    }
-    if (failed > named)
-        text += QStringLiteral("\nand %1 more").arg(failed - named);
+    text += QLatin1Char('\n') + FailureLines(report, MaxNamed).join(QLatin1Char('\n'));
+    if (failed > MaxNamed)
+        text += QStringLiteral("\nand %1 more").arg(failed - MaxNamed);
     return text;
+}
+
+QString ClosingDetails(const RunReport &report)
+{
+    const QStringList lines = FailureLines(report, int(report.entries.size()));
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

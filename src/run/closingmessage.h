@@ -17,3 +17,5 @@ QByteArray FailureLine(const EntryResult &entry);
 // The text a run closes with: exactly "Done." when every entry converted; otherwise "Done."
 // followed by how many failed and which, each with a short reason and the worker's own word.
 QString ClosingMessage(const RunReport &report);
+// Every failed entry's line, for the message's details to show and copy; empty when none failed.
+QString ClosingDetails(const RunReport &report);

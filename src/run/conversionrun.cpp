@@ -80,6 +80,7 @@ bool ConversionRun::Start(const QByteArrayList &sources)
     for (const QByteArray &source : sources)
         m_report.entries.append({source, {}, wire::Status::NotConverted, {}});
     m_needs.assign(std::size_t(sources.size()), {});
+    m_written.clear();
     m_memoryBudget = MemoryBudgetBytes();
     m_next = 0;
     m_asked = 0;
@@ -105,10 +106,11 @@ void ConversionRun::AskAhead()
 {
     const int until = std::min(int(m_report.entries.size()), m_next + m_workerCount + PrepareAhead);
     for (; !m_stopRequested && m_asked < until; ++m_asked) {
-        QMetaObject::invokeMethod(
-            m_preparer,
-            [preparer = m_preparer, run = m_runNumber, index = m_asked,
-             source = m_report.entries[m_asked].source] { preparer->Prepare(run, index, source); });
+        QMetaObject::invokeMethod(m_preparer,
+                                  [preparer = m_preparer, run = m_runNumber, index = m_asked,
+                                   rule = m_targetRule, source = m_report.entries[m_asked].source] {
+                                      preparer->Prepare(run, index, source, rule);
+                                  });
     }
 }
 
@@ -129,15 +131,8 @@ void ConversionRun::HandOut()
     while (!m_stopRequested && m_next < m_prepared) {
         const int index = m_next;
         EntryResult &entry = m_report.entries[index];
-        if (entry.target.isEmpty()) {
-            // No folder means no safe place for its JPEG.
-            ++m_next;
-            emit EntryStarted(index);
-            entry.status = wire::Status::Unreadable;
-            entry.detail = QStringLiteral("its folder is gone");
-            emit EntryFinished(index, entry);
+        if (FailedBeforeHandOut(index))
             continue;
-        }
         const int worker = CanStart(index) ? IdleWorker() : -1;
         if (worker < 0)
             break;
@@ -164,6 +159,26 @@ void ConversionRun::HandOut()
             emit Finished(m_report);
         },
         Qt::QueuedConnection);
+}
+
+bool ConversionRun::FailedBeforeHandOut(int index)
+{
+    EntryResult &entry = m_report.entries[index];
+    // No folder means no safe place for its JPEG; and an update would take an earlier entry's
+    // fresh JPEG for this one's.
+    if (entry.target.isEmpty()) {
+        entry.status = wire::Status::Unreadable;
+        entry.detail = QStringLiteral("its folder is gone");
+    } else if (m_written.contains(entry.target)) {
+        entry.status = wire::Status::AlreadyExists;
+        entry.detail = QStringLiteral("made from an earlier file of this run");
+    } else {
+        return false;
+    }
+    ++m_next;
+    emit EntryStarted(index);
+    emit EntryFinished(index, entry);
+    return true;
 }
 
 bool ConversionRun::CanStart(int entry) const
@@ -194,6 +209,8 @@ void ConversionRun::OnWorkerFinished(std::size_t worker, const wire::Response &r
     EntryResult &entry = m_report.entries[index];
     entry.status = response.status;
     entry.detail = QString::fromStdString(response.detail);
+    if (entry.status == wire::Status::Ok)
+        m_written.insert(entry.target);
     m_workers[worker].entry = -1;
     --m_inFlight;
     m_memoryInHand -= m_needs[index].memoryBytes;

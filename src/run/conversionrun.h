@@ -2,10 +2,12 @@
 
 #include "run/entrypreparer.h"
 #include "run/runreport.h"
+#include "run/targetpath.h"
 #include "shared/protocol/wireformat.h"
 
 #include <QByteArrayList>
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -13,13 +15,13 @@
 class QThread;
 class WorkerClient;
 
-// Converts a batch: every source becomes a JPEG file beside it, made by worker processes so
-// that no file can harm the caller. Entries are handed out in list order to as many workers as
-// are idle; entries that share a target never run together, and a new entry waits while the
-// images in hand would not leave room for its own. Each entry's target and what it may take are
-// found on a thread of its own, a few entries ahead of its turn, so a slow share never holds up
-// the caller. Everything it reports comes as signals from the event loop, never from inside a
-// call. The workers start with the first run and serve every later one.
+// Converts a batch: every source becomes a JPEG file beside it (or where the caller's rule says),
+// made by worker processes so that no file can harm the caller. Entries are handed out in list
+// order to as many workers as are idle; entries that share a target never run together, and a new
+// entry waits while the images in hand would not leave room for its own. Each entry's target and
+// what it may take are found on a thread of its own, a few entries ahead of its turn, so a slow
+// share never holds up the caller. Everything it reports comes as signals from the event loop,
+// never from inside a call. The workers start with the first run and serve every later one.
 class ConversionRun : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,12 @@ public:
     void SetTimeLimitMs(int limit);
     // The JPEG files get the picture only: no resolution, EXIF, IPTC, XMP or colour profile.
     void SetStripMetadata(bool strip) { m_options.stripMetadata = strip; }
+    // A JPEG file older than its source is replaced; one as new is counted as up to date.
+    void SetUpdate(bool update) { m_options.update = update; }
+    void SetQuality(int quality) { m_options.quality = quality; }
+    // Where each source's JPEG file goes; by default beside it (TargetPathOf). Called on the
+    // preparation's thread, so it must not touch what the caller goes on changing.
+    void SetTargetRule(TargetRule rule) { m_targetRule = std::move(rule); }
 
     // Starts the workers ahead of the first run, e.g. before a timed one.
     void StartWorkers();
@@ -63,6 +71,7 @@ private:
     void AskAhead();
     void OnPrepared(int run, int index, const PreparedEntry &entry);
     void HandOut();
+    bool FailedBeforeHandOut(int index);
     bool CanStart(int entry) const;
     int IdleWorker() const;
     void OnWorkerFinished(std::size_t worker, const wire::Response &response);
@@ -71,12 +80,14 @@ private:
     int m_workerCount;
     int m_timeLimitMs = 0;
     wire::Options m_options;
+    TargetRule m_targetRule = TargetPathOf;
     std::vector<Worker> m_workers;
     QThread *m_preparing;      // ends and goes by itself after this run is gone
     EntryPreparer *m_preparer; // lives on m_preparing
     int m_runNumber = 0;       // tells this run's preparations from an earlier one's
     RunReport m_report;
     std::vector<PreparedEntry> m_needs;
+    QSet<QByteArray> m_written; // targets this run has made: a later entry may not take them
     qint64 m_memoryBudget = 0;
     qint64 m_memoryInHand = 0;
     int m_next = 0;     // the next entry to hand out

@@ -1,14 +1,13 @@
 #include "run/entrypreparer.h"
 
-#include "run/targetpath.h"
 #include "run/workerbudget.h"
 
 #include <sys/stat.h>
 
-void EntryPreparer::Prepare(int run, int index, const QByteArray &source)
+void EntryPreparer::Prepare(int run, int index, const QByteArray &source, const TargetRule &rule)
 {
     PreparedEntry entry;
-    entry.target = TargetPathOf(source);
+    entry.target = rule(source);
     struct stat info = {};
     // A pipe or a device would keep the header read waiting: the worker turns those away.
     if (!entry.target.isEmpty() && ::stat(source.constData(), &info) == 0 &&

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "run/targetpath.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -20,7 +22,7 @@ public:
     using QObject::QObject;
 
     // The run and the entry are the caller's numbers, handed back with the answer.
-    void Prepare(int run, int index, const QByteArray &source);
+    void Prepare(int run, int index, const QByteArray &source, const TargetRule &rule);
 
 signals:
     void Prepared(int run, int index, const PreparedEntry &entry);

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+bool Succeeded(wire::Status status)
+{
+    return status == wire::Status::Ok || status == wire::Status::UpToDate;
+}
+
 int RunReport::FailedCount() const
 {
-    return int(entries.size()) - CountOf(wire::Status::Ok);
+    return int(std::count_if(entries.cbegin(), entries.cend(),
+                             [](const EntryResult &entry) { return !Succeeded(entry.status); }));
 }
 
 int RunReport::CountOf(wire::Status status) const

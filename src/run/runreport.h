@@ -15,9 +15,13 @@ struct EntryResult {
     QString detail; // the decoder that served it, or the worker's word on the failure
 };
 
+// Converted, or left alone as up to date: nothing to say about it.
+bool Succeeded(wire::Status status);
+
 struct RunReport {
     QVector<EntryResult> entries; // in list order
     bool stopped = false;         // a stop request ended the run early
+    // Entries neither converted nor up to date.
     int FailedCount() const;
     int CountOf(wire::Status status) const;
 };

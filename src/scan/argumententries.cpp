@@ -31,31 +31,37 @@ bool IsFolder(const QByteArray &path)
 } // namespace
 
 bool GatherArguments(const QByteArrayList &arguments, const QString &extension,
-                     ScanControl &control, const TakeFiles &take)
+                     ScanControl &control, const TakeNamedFiles &take)
 {
     // Arguments in a row that are not folders go on together, as the files of one folder do.
     QByteArrayList others;
-    const QByteArray current = CurrentFolder();
     for (const QByteArray &argument : arguments) {
         if (control.ScanShouldStop())
             return false;
         if (argument.isEmpty())
             continue;
-        // Left relative when there is nothing to resolve it against; the run then fails it.
-        const QByteArray path =
-            argument.startsWith('/') || current.isEmpty() ? argument : current + argument;
+        const QByteArray path = AbsoluteArgument(argument);
         if (!IsFolder(path)) {
             others.append(path);
             continue;
         }
         if (!others.isEmpty())
-            take(std::exchange(others, {}));
-        if (!GatherFiles(path, extension, control, take))
+            take(QByteArray(), std::exchange(others, {}));
+        const QByteArray folder = path.endsWith('/') ? path : path + '/';
+        const auto takeBelow = [&](const QByteArrayList &files) { take(folder, files); };
+        if (!GatherFiles(folder, extension, control, takeBelow))
             return false;
     }
     if (!others.isEmpty())
-        take(others);
+        take(QByteArray(), others);
     return true;
+}
+
+QByteArray AbsoluteArgument(const QByteArray &argument)
+{
+    // Left relative when there is nothing to resolve it against; the run then fails it.
+    const QByteArray current = argument.startsWith('/') ? QByteArray() : CurrentFolder();
+    return current + argument;
 }
 
 QByteArrayList ArgumentBytes(int argc, char **argv)

@@ -14,7 +14,8 @@ void FolderScanner::AskFolder(const QByteArray &folder, const QString &extension
 void FolderScanner::AskArguments(const QByteArrayList &arguments)
 {
     Queue([this, arguments](const TakeFiles &take) {
-        GatherArguments(arguments, QStringLiteral("psd"), *this, take);
+        GatherArguments(arguments, DefaultArgumentExtension, *this,
+                        [&take](const QByteArray &, const QByteArrayList &files) { take(files); });
     });
 }
 

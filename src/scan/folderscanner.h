@@ -22,7 +22,7 @@ class FolderScanner : public QObject, public ScanControl
 public:
     // Every file of the extension in folder and below it, as GatherFiles gathers them.
     void AskFolder(const QByteArray &folder, const QString &extension);
-    // What a command line names, as GatherArguments gathers it for psd files.
+    // What a command line names, as GatherArguments gathers it for psd and psb files.
     void AskArguments(const QByteArrayList &arguments);
     // For good, from any thread: the running request ends at its next check, and every later
     // one at its first, all of them finding nothing more.

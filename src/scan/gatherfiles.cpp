@@ -11,11 +11,13 @@ bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl
     FolderWalk walk(control);
     if (!walk.GatherSubfolders(queue))
         return false;
-    const QString pattern = QLatin1String("*.") + extension;
+    QStringList patterns;
+    for (const QString &one : extension.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        patterns << QLatin1String("*.") + one.trimmed();
     for (const QByteArray &queued : std::as_const(queue)) {
         if (control.ScanShouldStop())
             return false;
-        QByteArrayList paths = ListMatchingFiles(queued, pattern);
+        QByteArrayList paths = ListMatchingFiles(queued, patterns);
         paths.removeIf([&](const QByteArray &path) { return path.at(queued.size()) == '~'; });
         take(paths);
     }

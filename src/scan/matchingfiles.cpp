@@ -31,7 +31,7 @@ QStringView AppendText(QStringDecoder &decoder, QString &texts, QByteArrayView n
 // A folder's names and their texts are kept in a buffer each, so that a file found costs the
 // allocation of its path and nothing more: an allocation or two for every name came to a good
 // part of the scan's time.
-QByteArrayList ListMatchingFiles(const QByteArray &folder, const QString &pattern)
+QByteArrayList ListMatchingFiles(const QByteArray &folder, const QStringList &patterns)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QByteArray bytes;
@@ -44,7 +44,11 @@ QByteArrayList ListMatchingFiles(const QByteArray &folder, const QString &patter
         const QByteArrayView name = reader.Name();
         const qsizetype textAt = texts.size();
         const QStringView text = AppendText(decoder, texts, name);
-        if (!MatchesWildcard(pattern, text) || reader.KindOf() != FolderReader::Kind::File) {
+        const auto matching = [&](const QString &pattern) {
+            return MatchesWildcard(pattern, text);
+        };
+        if (std::none_of(patterns.cbegin(), patterns.cend(), matching) ||
+            reader.KindOf() != FolderReader::Kind::File) {
             texts.truncate(textAt);
             continue;
         }

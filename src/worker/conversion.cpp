@@ -20,16 +20,17 @@ namespace
 // The JPEG file at jpegPath, by the plan's decoder; the reader takes what is too large for the
 // decoders, and what both fail on.
 Result<Decoded> WriteJpeg(const std::string &source, const std::string &jpegPath,
-                          const DecodePlan &plan, MagickLoader &magick)
+                          const DecodePlan &plan, int quality, MagickLoader &magick)
 {
     if (plan.decoder == Decoder::Layers)
-        return ConvertFromLayers(source, jpegPath, plan);
+        return ConvertFromLayers(source, jpegPath, plan, quality);
     if (plan.decoder == Decoder::Reader)
-        return ConvertByStreaming(source, jpegPath, plan);
-    Result<Decoded> converted = ConvertThroughDevil(source, jpegPath, plan, magick);
+        return ConvertByStreaming(source, jpegPath, plan, quality);
+    Result<Decoded> converted = ConvertThroughDevil(source, jpegPath, plan, quality, magick);
     if (converted || converted.Why().status != wire::Status::Unreadable || !plan.readerTakes)
         return converted;
-    return ConvertByStreaming(source, jpegPath, plan).WithFreshWorker(converted.NeedsFreshWorker());
+    return ConvertByStreaming(source, jpegPath, plan, quality)
+        .WithFreshWorker(converted.NeedsFreshWorker());
 }
 
 // The document's metadata put into the JPEG file at jpegPath, unless the request strips it; the
@@ -48,25 +49,30 @@ Result<std::string> AddMetadataAsAsked(const wire::Request &request, const std::
 
 // The JPEG file is made under a name of the worker's own beside the target, and takes the
 // target's name only once it is whole.
-Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePlan &plan,
-                                    MagickLoader &magick)
+Result<std::string> ConvertToTarget(const wire::Request &request, Placement placement,
+                                    const DecodePlan &plan, MagickLoader &magick)
 {
     const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
     if (!scratch.IsHeld())
         return Failure{wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    return WriteJpeg(request.source, scratch.Path(), plan, magick)
+    return WriteJpeg(request.source, scratch.Path(), plan, request.options.quality, magick)
         .Then([&](const Decoded &decoded) {
             return AddMetadataAsAsked(request, scratch.Path(), plan.metadata, decoded);
         })
-        .Then([&] { return PlaceJpeg(scratch.Path(), request.target); });
+        .Then([&] { return PlaceJpeg(scratch.Path(), request.target, placement); });
 }
 
 } // namespace
 
 Result<std::string> Convert(const wire::Request &request, MagickLoader &magick)
 {
-    return CheckTarget(request.target)
-        .Then([&] { return CheckSource(request.source); })
-        .Then([&] { return PlanDecode(request.source); })
-        .Then([&](const DecodePlan &plan) { return ConvertToTarget(request, plan, magick); });
+    return PlacementAt(request.target, request.source, request.options.update)
+        .Then([&](Placement placement) {
+            return CheckSource(request.source)
+                .Then([&] { return PlanDecode(request.source); })
+                .Then([&] { return MakeFoldersFor(request.target); })
+                .Then([&](const DecodePlan &plan) {
+                    return ConvertToTarget(request, placement, plan, magick);
+                });
+        });
 }

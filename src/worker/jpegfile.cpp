@@ -47,11 +47,35 @@ Result<> MoveWithoutReplacing(const std::string &from, const std::string &to)
     return Failure{wire::Status::Unwritable, std::strerror(errno)};
 }
 
+// The rename takes the place of what stands there, so it must still be a regular file.
+Result<> MoveOverOlder(const std::string &from, const std::string &to)
+{
+    struct stat status = {};
+    if (lstat(to.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return Failure{wire::Status::AlreadyExists, {}};
+    if (rename(from.c_str(), to.c_str()) != 0)
+        return Failure{wire::Status::Unwritable, std::strerror(errno)};
+    return Done{};
+}
+
 } // namespace
 
-Result<> PlaceJpeg(const std::string &from, const std::string &to)
+Result<> PlaceJpeg(const std::string &from, const std::string &to, Placement placement)
 {
     if (!IsCompleteJpeg(from))
         return Failure{wire::Status::Unwritable, "incomplete JPEG file"};
+    if (placement == Placement::Replace)
+        return MoveOverOlder(from, to);
     return MoveWithoutReplacing(from, to);
+}
+
+Result<> MakeFoldersFor(const std::string &target)
+{
+    for (std::size_t slash = target.find('/', 1); slash != std::string::npos;
+         slash = target.find('/', slash + 1)) {
+        const std::string folder = target.substr(0, slash);
+        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+            return Failure{wire::Status::Unwritable, std::strerror(errno)};
+    }
+    return Done{};
 }

@@ -130,6 +130,8 @@ void TestMainWindow::runRefusesInput()
     QTRY_VERIFY_WITH_TIMEOUT(!window.shown.isEmpty(), 20'000);
     QCOMPARE(window.shown, QStringList{"Done.\n\n1 of 2 files could not be converted:\n/b.psd: "
                                        "could not be read or decoded (No such file or directory)"});
+    QCOMPARE(window.shownDetails, QStringList{"/b.psd: could not be read or decoded (No such file "
+                                              "or directory)\n"});
     // Afterwards the list takes input again.
     DoubleClick(view, 1);
     QCOMPARE(list.Count(), 1);

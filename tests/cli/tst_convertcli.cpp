@@ -5,7 +5,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 
 // quillmere-convert as a script runs it: the real program, real files, names as raw bytes.
 class TestConvertCli : public QObject
@@ -22,6 +24,9 @@ private slots:
     void runs();
 
 private:
+    void AgeAfterName(const QByteArray &path);
+    static int FilesBelow(const QByteArray &root);
+
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_root;
 };
@@ -96,7 +101,43 @@ void TestConvertCli::runs_data()
     QTest::newRow("strip metadata")
         << QByteArrayList{"s.psd"} << QByteArrayList{"s.psd", "--strip-metadata"} << 0
         << QByteArrayList{"1 file: 1 conv"} << QByteArrayList{"s.jpg"};
-    const QByteArray usage = "Usage: quillmere-convert [--jobs N]";
+    QTest::newRow("output keeps the tree, psd and psb")
+        << QByteArrayList{"scans/a.psd", "scans/2019/b.psd", "scans/2019/c.PSB", "one.psd"}
+        << QByteArrayList{"-o", "web/", "scans", "one.psd", "--quality=50"} << 0
+        << QByteArrayList{"4 files: 4 conv"}
+        << QByteArrayList{"web/a.jpg", "web/2019/b.jpg", "web/2019/c.jpg", "web/one.jpg"};
+    QTest::newRow("two sources at one target")
+        << QByteArrayList{"p/x.psd", "q/x.psd"}
+        << QByteArrayList{"--output", "out", "--update", "p/x.psd", "q/x.psd"} << 1
+        << QByteArrayList{"ROOT/q/x.psd: already exists (made from an earlier",
+                          "2 files: 1 converted, 1 failed"}
+        << QByteArrayList{"out/x.jpg"};
+    QTest::newRow("output folder cannot be made")
+        << QByteArrayList{"f.psd", "out"} << QByteArrayList{"-o", "out/sub", "f.psd"} << 1
+        << QByteArrayList{"ROOT/f.psd: could not be written (Not a directory)", "1 file: 0 conv"}
+        << none;
+    // Older, newer and equal in time to their sources; a folder is never replaced.
+    QTest::newRow("update") << QByteArrayList{"old.psd",  "old.jpg",  "new.psd", "new.jpg",
+                                              "same.psd", "same.jpg", "dir.psd", "dir.jpg/"}
+                            << QByteArrayList{"--update", "."} << 1
+                            << QByteArrayList{"ROOT/./dir.psd: already exists",
+                                              "4 files: 1 converted, 2 up to date, 1 failed"}
+                            << QByteArrayList{"old.jpg"};
+    QTest::newRow("dry run") << QByteArrayList{"s/a.psd", "s/new.psd", "s/new.jpg"}
+                             << QByteArrayList{"--dry-run", "s"} << 1
+                             << QByteArrayList{"ROOT/s/a.psd -> ROOT/s/a.jpg: convert",
+                                               "ROOT/s/new.psd -> ROOT/s/new.jpg: already exists"}
+                             << none;
+    QTest::newRow("dry run, update, output")
+        << QByteArrayList{"s/a.psd", "s/new.psd", "o/new.jpg"}
+        << QByteArrayList{"--dry-run", "--update", "-o", "o", "s"} << 0
+        << QByteArrayList{"ROOT/s/a.psd -> ROOT/o/a.jpg: convert",
+                          "ROOT/s/new.psd -> ROOT/o/new.jpg: up to date"}
+        << none;
+    QTest::newRow("bad quality")
+        << none << QByteArrayList{"--quality", "101", "a.psd"} << 2
+        << QByteArrayList{"quillmere-convert: --quality takes a number from 1 to 100"} << none;
+    const QByteArray usage = "Usage: quillmere-convert [OPTION]... PATH...";
     QTest::newRow("no path") << none << none << 2
                              << QByteArrayList{"quillmere-convert: no PATH given", usage} << none;
     QTest::newRow("bad jobs") << none << QByteArrayList{"--jobs", "0", "a.psd"} << 2
@@ -119,9 +160,11 @@ void TestConvertCli::runs()
     QFETCH(QByteArrayList, lines);
     QFETCH(QByteArrayList, made);
     for (const QByteArray &file : files) {
-        const bool psd = !file.contains("bad") && !file.endsWith(".jpg");
+        const bool psd = !file.contains("bad") && !file.contains(".jpg");
         QVERIFY(MakeByBytes(m_root + file, psd ? SmallPsd() : QByteArray("x")));
+        AgeAfterName(m_root + file);
     }
+    const int before = FilesBelow(m_root);
     // Through a shell script, since QProcess would take the arguments as text.
     QByteArray script = "exec '" + QFile::encodeName(QCoreApplication::applicationDirPath()) +
                         "/quillmere-convert'";
@@ -141,7 +184,8 @@ void TestConvertCli::runs()
     process.start(QStringLiteral("/bin/sh"), {m_dir->filePath("run.sh")});
     QVERIFY(process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit);
     QCOMPARE(process.exitCode(), status);
-    const bool toOut = arguments.contains("--help") || arguments.contains("--version");
+    const bool toOut = arguments.contains("--help") || arguments.contains("--version") ||
+                       arguments.contains("--dry-run");
     const QByteArray told =
         toOut ? process.readAllStandardOutput() : process.readAllStandardError();
     QCOMPARE((toOut ? process.readAllStandardError() : process.readAllStandardOutput()), "");
@@ -155,17 +199,43 @@ void TestConvertCli::runs()
         QVERIFY2(line != got.end(), told.constData());
         got.erase(line);
     }
-    if (status != 2 && !toOut)
+    if (status != 2 && (!toOut || arguments.contains("--dry-run")))
         QCOMPARE(got, QByteArrayList{""}); // nothing else, and the last line ends
     for (const QByteArray &jpeg : made) {
         std::ifstream in((m_root + jpeg).constData(), std::ios::binary);
         QVERIFY2(in.get() == 0xff && in.get() == 0xd8, jpeg.constData());
     }
-    // A file that was there stays as it was.
+    // A file that was there stays as it was, unless it was to be replaced.
     for (const QByteArray &file : files) {
-        if (file.endsWith(".jpg"))
+        if (file.endsWith(".jpg") && !made.contains(file))
             QCOMPARE(std::ifstream((m_root + file).constData()).get(), 'x');
     }
+    if (arguments.contains("--dry-run"))
+        QCOMPARE(FilesBelow(m_root), before + 1); // its script
+}
+
+// A JPEG file named old, new or same is older, newer or as old as now.
+void TestConvertCli::AgeAfterName(const QByteArray &path)
+{
+    timespec times[2] = {{0, UTIME_OMIT}, {}};
+    QVERIFY(clock_gettime(CLOCK_REALTIME, &times[1]) == 0);
+    times[1].tv_sec += path.contains("/old.jpg") ? -1000 : path.contains("/new.jpg") ? 1000 : 0;
+    if (path.contains("/old.jpg") || path.contains("/new.jpg") || path.contains("/same.jpg")) {
+        struct stat source = {};
+        if (path.contains("/same.jpg") && ::stat(m_root + "same.psd", &source) == 0)
+            times[1] = source.st_mtim;
+        QVERIFY(utimensat(AT_FDCWD, path.constData(), times, 0) == 0);
+    }
+}
+
+int TestConvertCli::FilesBelow(const QByteArray &root)
+{
+    QDirIterator files(QFile::decodeName(root), QDir::Files | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    int count = 0;
+    for (; files.hasNext(); files.next())
+        ++count;
+    return count;
 }
 
 QTEST_GUILESS_MAIN(TestConvertCli)

@@ -236,6 +236,11 @@ void TestConversionRun::longFailureListIsCut()
     expected.replace("f0.psd: too large",
                      "f0.psd: too large (" + QString(59, 'x') + QChar(0x2026) + ")");
     QCOMPARE(ClosingMessage(report), expected + QStringLiteral("\nand 2 more"));
+    // Every failure, for the details to show and copy; none for a run without any.
+    const QStringList details = ClosingDetails(report).split('\n');
+    QCOMPARE(details.size(), 13);
+    QCOMPARE(details[11], "/f11.psd: too large");
+    QCOMPARE(ClosingDetails(RunReport{{report.entries.last()}, false}), QString());
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

@@ -34,18 +34,20 @@ private slots:
 // Paths are bytes: a NUL, a line break or bytes that are not UTF-8 arrive as they left.
 void TestWireFormat::requestsKeepEveryByte()
 {
-    const wire::Request sent{"/a/caf\xE9\n.psd"s, "/a/x\0y.jpg"s, {.stripMetadata = true}};
+    const wire::Request sent{"/a/caf\xE9\n.psd"s, "/a/x\0y.jpg"s, {true, true, 40}};
     std::string buffer = wire::EncodeRequest(sent) + wire::EncodeRequest({"", "/t"});
     bool malformed = false;
     const auto first = wire::TakeRequest(buffer, malformed);
     QVERIFY(first);
     QCOMPARE(first->source, sent.source);
     QCOMPARE(first->target, sent.target);
-    QVERIFY(first->options.stripMetadata);
+    QVERIFY(first->options.stripMetadata && first->options.update);
+    QCOMPARE(first->options.quality, 40);
     const auto second = wire::TakeRequest(buffer, malformed);
     QVERIFY(second);
     QCOMPARE(second->target, "/t"s);
-    QVERIFY(!second->options.stripMetadata);
+    QVERIFY(!second->options.stripMetadata && !second->options.update);
+    QCOMPARE(second->options.quality, wire::DefaultQuality);
     QVERIFY(buffer.empty());
 }
 
@@ -71,20 +73,23 @@ void TestWireFormat::reads_data()
     QTest::newRow("wrong tag") << false << "X"s + whole.substr(1) << 0 << true;
     QTest::newRow("garbage after a whole one") << false << whole + "\xFF"s << 1 << true;
     QTest::newRow("source of 1 MiB")
-        << false << "C"s + U32(1u << 20) + std::string(1u << 20, 'x') + U32(0) + "\0"s << 1
+        << false << "C"s + U32(1u << 20) + std::string(1u << 20, 'x') + U32(0) + "\0c"s << 1
         << false;
     // Both sides ship together: an option one of them does not know is a broken stream.
-    QTest::newRow("unknown option")
-        << false << whole.substr(0, whole.size() - 1) + "\x02"s << 0 << true;
+    const std::string optionless = whole.substr(0, whole.size() - 2);
+    QTest::newRow("unknown option") << false << optionless + "\x04"s + "c" << 0 << true;
+    QTest::newRow("quality 0") << false << optionless + "\x00\x00"s << 0 << true;
+    QTest::newRow("quality 101") << false << optionless + "\x00\x65"s << 0 << true;
     QTest::newRow("source over 1 MiB, before its bytes arrive")
         << false << "C"s + U32((1u << 20) + 1) << 0 << true;
     QTest::newRow("target length 4 GiB") << false << "C"s + U32(0) + U32(0xFFFFFFFF) << 0 << true;
 
     const auto status = [](int status) { return char(status) + U32(2) + "ok"; };
     QTest::newRow("every status a worker sends")
-        << true << status(0) + status(1) + status(2) + status(3) + status(4) << 5 << false;
+        << true << status(0) + status(1) + status(2) + status(3) + status(4) + status(5) << 6
+        << false;
     // Only the app knows a worker crashed, timed out or was stopped.
-    QTest::newRow("decoder stopped") << true << status(5) << 0 << true;
+    QTest::newRow("decoder stopped") << true << status(6) << 0 << true;
     QTest::newRow("unknown status") << true << status(0xFF) << 0 << true;
     QTest::newRow("detail over 1 MiB") << true << "\x01"s + U32((1u << 20) + 1) << 0 << true;
 }

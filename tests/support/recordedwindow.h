@@ -14,7 +14,10 @@ struct RecordedWindow {
         WindowHooks hooks;
         hooks.random = [draw] { return draw; };
         hooks.openUrl = [this](const QUrl &address) { opened << address; };
-        hooks.showMessage = [this](QWidget *, const QString &text) { shown << text; };
+        hooks.showMessage = [this](QWidget *, const QString &text, const QString &details) {
+            shown << text;
+            shownDetails << details;
+        };
         hooks.chooseFiles = [this](QWidget *owner, const QString &title, const QString &filter) {
             return Record(owner, {"files", title, filter}).chosenFiles;
         };
@@ -44,6 +47,8 @@ struct RecordedWindow {
     QList<QUrl> opened;
     // Messages and dialogs, in order.
     QStringList shown, chosenFiles;
+    // The details of each message, in order.
+    QStringList shownDetails;
     QString typedText, chosenFolder;
     std::unique_ptr<MainWindow> form;
 };

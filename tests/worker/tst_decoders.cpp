@@ -127,6 +127,8 @@ private slots:
     void convertsPixelForPixel_data();
     void convertsPixelForPixel();
     void streamsBeyondImageMagicksLimit();
+    void qualityTakesEffect_data();
+    void qualityTakesEffect();
 };
 
 void TestDecoders::convertsPixelForPixel_data()
@@ -244,8 +246,9 @@ void TestDecoders::convertsPixelForPixel()
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
         made << batch.dir.filePath("streamed.jpg");
-        const Result<Decoded> streamed = ConvertByStreaming(
-            path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
+        const Result<Decoded> streamed =
+            ConvertByStreaming(path, QFile::encodeName(made.last()).toStdString(),
+                               *PlanDecode(path), wire::DefaultQuality);
         QVERIFY(streamed);
     }
     for (const QString &jpeg : made) {
@@ -280,6 +283,37 @@ void TestDecoders::streamsBeyondImageMagicksLimit()
              {std::pair{qRed(shown), 0}, {qGreen(shown), 1}, {qBlue(shown), 2}})
             QVERIFY2(std::abs(value - stripe(y, channel)) <= 2, qPrintable(QString::number(i)));
     }
+}
+
+void TestDecoders::qualityTakesEffect_data()
+{
+    QTest::addColumn<bool>("streamed");
+    QTest::newRow("decoders, through the run") << false;
+    QTest::newRow("our reader") << true;
+}
+
+// A lower quality gives a smaller file that decodes to other pixels, on either writer.
+void TestDecoders::qualityTakesEffect()
+{
+    QFETCH(bool, streamed);
+    QTemporaryDir dir;
+    const QByteArray source = QFile::encodeName(WriteFile(dir, "q.psd", SmallPsd(64, 64)));
+    QList<QFileInfo> made;
+    for (const int quality : {wire::DefaultQuality, 20}) {
+        const QByteArray target = source + QByteArray::number(quality) + ".jpg";
+        if (streamed) {
+            const std::string path = source.toStdString();
+            QVERIFY(ConvertByStreaming(path, target.toStdString(), *PlanDecode(path), quality));
+        } else {
+            ConversionRun run;
+            run.SetQuality(quality);
+            run.SetTargetRule([&](const QByteArray &) { return target; });
+            QCOMPARE(RunToEnd(run, {source}).FailedCount(), 0);
+        }
+        made << QFileInfo(QFile::decodeName(target));
+    }
+    QVERIFY2(made[1].size() < made[0].size(), qPrintable(QString::number(made[1].size())));
+    QVERIFY(QImage(made[0].filePath()) != QImage(made[1].filePath()));
 }
 
 QTEST_GUILESS_MAIN(TestDecoders)

@@ -92,7 +92,8 @@ Outcome Rebuild(const QByteArray &bytes)
         PlanDecode(source).Then([&](const DecodePlan &plan) -> Result<Decoded> {
             if (plan.decoder != Decoder::Layers)
                 return Failure{wire::Status::Unreadable, "not planned for the compositor"};
-            return ConvertFromLayers(source, QFile::encodeName(jpeg).toStdString(), plan);
+            return ConvertFromLayers(source, QFile::encodeName(jpeg).toStdString(), plan,
+                                     wire::DefaultQuality);
         });
     return {std::move(converted), QImage(jpeg)};
 }

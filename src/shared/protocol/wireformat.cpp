@@ -7,6 +7,8 @@ namespace
 
 constexpr char RequestTag = 'C';
 constexpr std::uint8_t StripMetadataBit = 1;
+constexpr std::uint8_t UpdateBit = 2;
+constexpr std::uint8_t KnownBits = StripMetadataBit | UpdateBit;
 // No path or detail is anywhere near this long; a larger length means the stream is broken.
 constexpr std::uint32_t MaxField = 1u << 20;
 
@@ -48,7 +50,10 @@ std::string EncodeRequest(const Request &request)
     std::string out(1, RequestTag);
     PutField(out, request.source);
     PutField(out, request.target);
-    out.push_back(static_cast<char>(request.options.stripMetadata ? StripMetadataBit : 0));
+    const Options &options = request.options;
+    out.push_back(static_cast<char>((options.stripMetadata ? StripMetadataBit : 0) |
+                                    (options.update ? UpdateBit : 0)));
+    out.push_back(static_cast<char>(options.quality));
     return out;
 }
 
@@ -71,15 +76,16 @@ std::optional<Request> TakeRequest(std::string &buffer, bool &malformed)
     std::size_t pos = 1;
     Request request;
     if (!GetField(buffer, pos, request.source, malformed) ||
-        !GetField(buffer, pos, request.target, malformed) || buffer.size() <= pos)
+        !GetField(buffer, pos, request.target, malformed) || buffer.size() < pos + 2)
         return std::nullopt;
-    const auto options = static_cast<std::uint8_t>(buffer[pos]);
-    if ((options & ~StripMetadataBit) != 0) {
+    const auto bits = static_cast<std::uint8_t>(buffer[pos]);
+    const int quality = static_cast<std::uint8_t>(buffer[pos + 1]);
+    if ((bits & ~KnownBits) != 0 || quality < MinQuality || quality > MaxQuality) {
         malformed = true;
         return std::nullopt;
     }
-    request.options.stripMetadata = (options & StripMetadataBit) != 0;
-    buffer.erase(0, pos + 1);
+    request.options = {(bits & StripMetadataBit) != 0, (bits & UpdateBit) != 0, quality};
+    buffer.erase(0, pos + 2);
     return request;
 }
 

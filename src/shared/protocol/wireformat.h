@@ -4,7 +4,8 @@
 // Plain C++ so the worker links nothing but its decoders. Paths travel as raw bytes with a
 // length in front, so any name Linux allows (newlines, bytes that are not UTF-8) gets through.
 //
-// Request:  'C', u32 source length, source bytes, u32 target length, target bytes, u8 options
+// Request:  'C', u32 source length, source bytes, u32 target length, target bytes, u8 option
+//           bits, u8 JPEG quality (1-100)
 // Response: u8 status, u32 detail length, detail bytes
 // All u32 are little-endian.
 
@@ -21,22 +22,32 @@ enum class Status : std::uint8_t {
     AlreadyExists = 2, // the target is there already and was left alone
     Unwritable = 3,    // the JPEG file could not be written
     TooLarge = 4,      // the header promises more than we agree to decode
+    UpToDate = 5,      // updating: the target is as new as its source, and was left alone
     // From here on set by the app, never sent by a worker.
-    DecoderStopped = 5,   // the worker crashed on the file
-    TimedOut = 6,         // the file took longer than its time limit
-    ConverterStopped = 7, // the worker was killed from outside
-    ConverterMissing = 8, // the worker program is missing or cannot start
-    NotConverted = 9      // a stop came before the file's turn
+    DecoderStopped = 6,   // the worker crashed on the file
+    TimedOut = 7,         // the file took longer than its time limit
+    ConverterStopped = 8, // the worker was killed from outside
+    ConverterMissing = 9, // the worker program is missing or cannot start
+    NotConverted = 10     // a stop came before the file's turn
 };
 
 // The longest any one file may take, on either side of the pipe: the app ends a worker past
 // it, and the worker tells its decoders the same.
 constexpr int MaxSecondsPerEntry = 3600;
 
+// What a JPEG file is written at unless asked otherwise: close to the document, 4:2:0 chroma.
+constexpr int DefaultQuality = 99;
+constexpr int MinQuality = 1;
+constexpr int MaxQuality = 100;
+
 // How to convert, beyond where from and where to. Both sides ship together, so a bit they do
 // not both know is a broken stream.
 struct Options {
     bool stripMetadata = false; // the JPEG file gets the picture only
+    // A regular file at the target older than the source is replaced; one as new or newer is
+    // left alone as up to date. Without it, whatever stands at the target is left alone.
+    bool update = false;
+    int quality = DefaultQuality; // the JPEG encoder's, 1-100
 };
 
 struct Request {

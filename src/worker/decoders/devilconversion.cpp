@@ -115,9 +115,10 @@ Result<Decoded> Load(const std::string &source, const DecodePlan &plan, MagickLo
 }
 
 // A full disk shows only on DevIL's error stack: the save itself claims success.
-Result<> Save(const std::string &jpegPath)
+Result<> Save(const std::string &jpegPath, int quality)
 {
     DrainErrors();
+    ilSetInteger(IL_JPG_QUALITY, quality);
     const bool saved = ilSaveImage(jpegPath.c_str());
     const ILenum error = ilGetError();
     if (!saved || error != IL_NO_ERROR)
@@ -128,13 +129,14 @@ Result<> Save(const std::string &jpegPath)
 } // namespace
 
 Result<Decoded> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
-                                    const DecodePlan &plan, MagickLoader &magick)
+                                    const DecodePlan &plan, int quality, MagickLoader &magick)
 {
     ilInit();
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    Result<Decoded> converted = Load(source, plan, magick).Then([&] { return Save(jpegPath); });
+    Result<Decoded> converted =
+        Load(source, plan, magick).Then([&] { return Save(jpegPath, quality); });
     ilDeleteImages(1, &name);
     return std::move(converted).WithFreshWorker(!converted);
 }

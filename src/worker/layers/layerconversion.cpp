@@ -35,7 +35,7 @@ void ToSamples(const PixelBand &band, int depth, unsigned char *samples)
 }
 
 Result<Decoded> Compose(const std::string &source, const std::string &jpegPath,
-                        const DecodePlan &plan, const std::vector<LayerNode> &tree)
+                        const DecodePlan &plan, const std::vector<LayerNode> &tree, int quality)
 {
     const PsdHeader &header = plan.header;
     const SampleLayout layout{header.colorMode, header.depth, true};
@@ -54,7 +54,7 @@ Result<Decoded> Compose(const std::string &source, const std::string &jpegPath,
         return Done{};
     };
     return BandsToJpeg(jpegPath, header.width, header.height, layout.PixelBytes(), *step, false,
-                       bands, "layers");
+                       bands, "layers", quality);
 }
 
 // The layers as nested groups, or why the picture is not rebuilt from them.
@@ -75,12 +75,12 @@ Result<std::vector<LayerNode>> RenderedTree(const LayerSection &section, const P
 }
 
 Result<Decoded> Rebuild(const std::string &source, const std::string &jpegPath,
-                        const DecodePlan &plan)
+                        const DecodePlan &plan, int quality)
 {
     // The tree points into the section, which lives until the picture is written.
     return ReadLayerSection(source, plan.header).Then([&](const LayerSection &section) {
         return RenderedTree(section, plan.header).Then([&](const std::vector<LayerNode> &tree) {
-            return Compose(source, jpegPath, plan, tree);
+            return Compose(source, jpegPath, plan, tree, quality);
         });
     });
 }
@@ -88,10 +88,10 @@ Result<Decoded> Rebuild(const std::string &source, const std::string &jpegPath,
 } // namespace
 
 Result<Decoded> ConvertFromLayers(const std::string &source, const std::string &jpegPath,
-                                  const DecodePlan &plan)
+                                  const DecodePlan &plan, int quality)
 {
     try {
-        return Rebuild(source, jpegPath, plan);
+        return Rebuild(source, jpegPath, plan, quality);
     } catch (const std::bad_alloc &) {
         return Result<Decoded>(Failure{wire::Status::Unreadable, "out of memory"})
             .WithFreshWorker();

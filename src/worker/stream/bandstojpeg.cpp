@@ -21,13 +21,13 @@ std::uint32_t BandRows(std::size_t rowBytes)
 
 Result<Decoded> BandsToJpeg(const std::string &jpegPath, std::uint32_t width, std::uint32_t height,
                             std::size_t pixelBytes, const ColourStep &step, bool asIs,
-                            const BandSource &source, const std::string &decoder)
+                            const BandSource &source, const std::string &decoder, int quality)
 {
     const std::size_t rowBytes = std::size_t(width) * pixelBytes;
     const std::uint32_t bandRows = BandRows(rowBytes);
     std::vector<unsigned char> samples(rowBytes * bandRows);
     std::vector<std::uint8_t> rgb(asIs ? 0 : std::size_t(width) * 3 * bandRows);
-    JpegRows jpeg(jpegPath, width, height);
+    JpegRows jpeg(jpegPath, width, height, quality);
     for (std::uint32_t y = 0; y < height; y += bandRows) {
         const std::uint32_t rows = std::min(bandRows, height - y);
         if (const Result<> band = source(y, rows, samples.data()); !band)

@@ -47,7 +47,7 @@ template <typename Call> bool Guarded(ErrorManager &errors, Call call)
 
 } // namespace
 
-JpegRows::JpegRows(const std::string &path, std::uint32_t width, std::uint32_t height)
+JpegRows::JpegRows(const std::string &path, std::uint32_t width, std::uint32_t height, int quality)
     : m_encoder(std::make_unique<Encoder>()), m_width(width)
 {
     Encoder &e = *m_encoder;
@@ -67,7 +67,7 @@ JpegRows::JpegRows(const std::string &path, std::uint32_t width, std::uint32_t h
         e.info.input_components = 3;
         e.info.in_color_space = JCS_RGB;
         jpeg_set_defaults(&e.info);
-        jpeg_set_quality(&e.info, 99, TRUE);
+        jpeg_set_quality(&e.info, quality, TRUE);
         jpeg_start_compress(&e.info, TRUE);
     });
     if (!e.writing)

@@ -4,13 +4,13 @@
 #include <memory>
 #include <string>
 
-// A JPEG file written a band of rows at a time, with the settings DevIL uses: baseline,
-// quality 99, chroma at half size both ways. The file must not exist; what is left of it after
-// a failure is the caller's to remove.
+// A JPEG file written a band of rows at a time, with the settings DevIL uses: baseline, the
+// quality asked for, chroma at half size both ways. The file must not exist; what is left of it
+// after a failure is the caller's to remove.
 class JpegRows
 {
 public:
-    JpegRows(const std::string &path, std::uint32_t width, std::uint32_t height);
+    JpegRows(const std::string &path, std::uint32_t width, std::uint32_t height, int quality);
     ~JpegRows();
     JpegRows(const JpegRows &) = delete;
     JpegRows &operator=(const JpegRows &) = delete;

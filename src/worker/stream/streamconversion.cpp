@@ -49,7 +49,7 @@ std::unique_ptr<ColourStep> StepFor(const std::string &source, const DecodePlan 
 }
 
 Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
-                       const DecodePlan &plan)
+                       const DecodePlan &plan, int quality)
 {
     const SampleLayout layout = LayoutOf(plan);
     const std::unique_ptr<ColourStep> step = StepFor(source, plan, layout);
@@ -62,16 +62,16 @@ Result<Decoded> Stream(const std::string &source, const std::string &jpegPath,
                    : Failure{wire::Status::Unreadable, "damaged image data"};
     };
     return BandsToJpeg(jpegPath, plan.header.width, plan.header.height, reader.BytesPerPixel(),
-                       *step, asIs, band, "reader");
+                       *step, asIs, band, "reader", quality);
 }
 
 } // namespace
 
 Result<Decoded> ConvertByStreaming(const std::string &source, const std::string &jpegPath,
-                                   const DecodePlan &plan)
+                                   const DecodePlan &plan, int quality)
 {
     try {
-        Result<Decoded> streamed = Stream(source, jpegPath, plan);
+        Result<Decoded> streamed = Stream(source, jpegPath, plan, quality);
         return std::move(streamed).WithFreshWorker(!streamed);
     } catch (const std::bad_alloc &) {
         return Result<Decoded>(Failure{wire::Status::Unreadable, "out of memory"})
