@@ -75,6 +75,65 @@ QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
     return "8BIM" + key + Big(data.size(), 4) + data;
 }
 
+namespace
+{
+
+// A descriptor key or class id of four characters.
+QByteArray Id(const QByteArray &id)
+{
+    return id.size() == 4 ? Big(0, 4) + id : Big(id.size(), 4) + id;
+}
+
+// A descriptor with no name, of class `classId`, with its items already written.
+QByteArray Descriptor(const QByteArray &classId, int count, const QByteArray &items)
+{
+    return Big(1, 4) + Big(0, 2) + Id(classId) + Big(count, 4) + items;
+}
+
+// A path point: vertical, then horizontal, each 8.24 fixed point.
+QByteArray Point(double x, double y)
+{
+    return Big(quint32(qint32(y * (1 << 24))), 4) + Big(quint32(qint32(x * (1 << 24))), 4);
+}
+
+} // namespace
+
+QByteArray PsdWriter::SolidColour(const QByteArray &model,
+                                  const QList<std::pair<QByteArray, double>> &components)
+{
+    QByteArray items;
+    for (const auto &[key, value] : components)
+        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
+    const QByteArray colour = Descriptor(model, int(components.size()), items);
+    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + "Objc" + colour);
+}
+
+QByteArray PsdWriter::ShapeStroke(bool enabled)
+{
+    return Big(16, 4) + Descriptor("strokeStyle", 1, Id("strokeEnabled") + "bool" + char(enabled));
+}
+
+// Each rectangle a closed subpath of four straight knots, after the records that say the
+// picture starts empty.
+QByteArray PsdWriter::VectorMask(const QList<PathRect> &shapes, quint32 flags)
+{
+    QByteArray data = Big(3, 4) + Big(flags, 4) + Big(6, 2) + QByteArray(24, '\0') + Big(8, 2) +
+                      QByteArray(24, '\0');
+    for (qsizetype i = 0; i < shapes.size(); ++i) {
+        const PathRect &r = shapes[i];
+        data += Big(0, 2) + Big(4, 2) + Big(r.operation, 2) + Big(1, 2) + Big(0, 6) +
+                Big(quint64(i), 2) + QByteArray(10, '\0');
+        for (const auto &[x, y] : {std::pair{r.left, r.top},
+                                   {r.right, r.top},
+                                   {r.right, r.bottom},
+                                   {r.left, r.bottom}}) {
+            const QByteArray point = Point(x, y);
+            data += Big(1, 2) + point + point + point;
+        }
+    }
+    return Block("vmsk", data);
+}
+
 QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
 {
     QByteArray out = Big(1, 4) + char(realComposite) + Big(writer.size(), 4);

@@ -78,6 +78,19 @@ public:
     PsdWriter &AddLayer(const Layer &layer);
     // A tagged block of additional layer information.
     static QByteArray Block(const QByteArray &key, const QByteArray &data);
+    // A `SoCo` block: a colour of class `model` ("RGBC", "Grsc", "CMYC") by its keys.
+    static QByteArray SolidColour(const QByteArray &model,
+                                  const QList<std::pair<QByteArray, double>> &components);
+    // A `vstk` block whose stroke is on or off.
+    static QByteArray ShapeStroke(bool enabled);
+    // A rectangle of a vector mask in shares of the picture, combined by `operation` (0
+    // exclude, 1 combine, 2 subtract, 3 intersect) with the shapes before it.
+    struct PathRect {
+        double left, top, right, bottom;
+        int operation = 1;
+    };
+    // A `vmsk` block with these flags (1 inverted, 2 unlinked, 4 disabled).
+    static QByteArray VectorMask(const QList<PathRect> &shapes, quint32 flags = 0);
 
     // The data of resource 1057: who wrote the file, and whether its merged image is the real
     // composite or a stand-in for it.

@@ -43,6 +43,15 @@ W::Layer With(W::Layer layer, const std::function<void(W::Layer &)> &change)
     return layer;
 }
 
+// A fill layer as 16- and 32-bit documents keep it: no pixels, its colour and vector mask.
+W::Layer Fill(const QByteArray &colour, const QByteArray &blocks = {})
+{
+    W::Layer layer;
+    layer.samples = [](int, int, int) { return quint16(0); };
+    layer.blocks = W::Block("SoCo", colour) + blocks;
+    return layer;
+}
+
 // The layers wrapped in a group: its end marker, the layers, then the group's own record.
 Layers Group(const Layers &layers, const QByteArray &mode, int opacity = 255)
 {
@@ -124,6 +133,9 @@ QString Text(QRgb rgb)
 class TestLayers : public QObject
 {
     Q_OBJECT
+
+private:
+    static void FillRows(const W::Layer &backdrop, const Colour &b);
 
 private slots:
     void rebuilds_data();
@@ -287,6 +299,46 @@ void TestLayers::rebuilds_data()
                         })},
         b, b);
     rgb("grey midpoint", {Flat(white), Flat(mid)}, mid, mid);
+    rgb("vector mask on a pixel layer",
+        {backdrop, With(Flat(s),
+                        [](auto &l) {
+                            l.blocks = W::VectorMask({{0.5, 0, 1, 1}});
+                        })},
+        b, s);
+    FillRows(backdrop, b);
+}
+
+// Fills drawn from their colour where a vector mask lets them, rectangles combined in order.
+void TestLayers::FillRows(const W::Layer &backdrop, const Colour &b)
+{
+    const auto rgb = [&](const char *name, int depth, const W::Layer &fill, bool left, bool right) {
+        const Colour red{255, 0, 0};
+        QTest::newRow(name) << int(W::Rgb) << depth << Layers{backdrop, fill} << (left ? red : b)
+                            << (right ? red : b);
+    };
+    const QByteArray red = W::SolidColour("RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}});
+    const W::PathRect whole{0, 0, 1, 1};
+    const W::PathRect right{0.5, 0, 1, 1};
+    rgb("16-bit fill without a vector mask", 16, Fill(red), true, true);
+    rgb("16-bit shape", 16, Fill(red, W::VectorMask({right})), false, true);
+    rgb("32-bit shape", 32, Fill(red, W::VectorMask({right})), false, true);
+    rgb("shapes combined", 16, Fill(red, W::VectorMask({whole, right})), true, true);
+    rgb("shape subtracted", 16, Fill(red, W::VectorMask({whole, {0.5, 0, 1, 1, 2}})), true, false);
+    rgb("shapes intersected", 16, Fill(red, W::VectorMask({whole, {0.5, 0, 1, 1, 3}})), false,
+        true);
+    rgb("shapes excluded", 16, Fill(red, W::VectorMask({right, {0, 0, 1, 1, 0}})), true, false);
+    rgb("inverted vector mask", 16, Fill(red, W::VectorMask({right}, 1)), true, false);
+    rgb("disabled vector mask", 16, Fill(red, W::VectorMask({right}, 4)), true, true);
+    const QByteArray grey = W::SolidColour("Grsc", {{"Gry ", 80}});
+    QTest::newRow("grey 16-bit shape")
+        << int(W::Grayscale) << 16 << Layers{Flat({153}), Fill(grey, W::VectorMask({right}))}
+        << Colour{153} << Colour{51};
+    const QByteArray magentaYellow =
+        W::SolidColour("CMYC", {{"Cyn ", 0}, {"Mgnt", 100}, {"Ylw ", 100}, {"Blck", 0}});
+    QTest::newRow("CMYK 16-bit shape")
+        << int(W::Cmyk) << 16
+        << Layers{Flat({153, 153, 153, 255}), Fill(magentaYellow, W::VectorMask({right}))}
+        << Colour{153, 153, 153, 255} << Colour{255, 0, 0, 255};
 }
 
 void TestLayers::rebuilds()
@@ -325,9 +377,22 @@ void TestLayers::refuses_data()
     rgb("layer style", block("lfx2", four), "layer styles");
     rgb("unknown layer data", block("zzzz", four), "layer data 'zzzz'");
     rgb("knockout", block("knko", QByteArray("\1\0\0\0", 4)), "knockout");
-    rgb("vector mask not rendered", block("vmsk", QByteArray(8, '\0')), "vector masks");
-    rgb("solid colour fill without pixels", With(block("SoCo", four), [](auto &l) { l.width = 0; }),
-        "fill layers without rendered pixels");
+    rgb("vector mask that does not read",
+        block("vmsk", QByteArray(8, '\0') + QByteArray("\0\1", 2) + QByteArray(24, '\0')),
+        "vector masks that do not read");
+    const auto wide = [&](const char *name, ColorMode mode, const W::Layer &layer,
+                          const QString &named) {
+        QTest::newRow(name) << StandIn(mode, 16, {layer}) << named;
+    };
+    const QByteArray red = W::SolidColour("RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}});
+    wide("fill of a colour not read", W::Rgb, Fill(four), "fill layers without rendered pixels");
+    wide("fill of another colour mode", W::Grayscale, Fill(red),
+         "fill colours of another colour mode");
+    wide("gradient fill", W::Rgb,
+         With(Fill(red), [](auto &l) { l.blocks = W::Block("GdFl", "x"); }),
+         "gradient fill layers");
+    wide("shape stroke", W::Rgb, Fill(red, W::Block("vstk", W::ShapeStroke(true))),
+         "shape strokes");
     rgb("dissolve", Flat({0, 0, 0}, "diss"), "the dissolve blend mode");
     rgb("unknown blend mode", Flat({0, 0, 0}, "zzzz"), "the blend mode 'zzzz'");
     rgb("fill opacity in linear dodge",

@@ -77,6 +77,12 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.blendClippedAsGroup = reader.Number(1) != 0;
     else if (block.key == "brst")
         layer.restrictsChannels = true;
+    else if (block.key == "SoCo")
+        layer.solidFill = ReadSolidColour(reader, block.offset + block.length);
+    else if (block.key == "vstk")
+        layer.shapeStyle = ReadShapeStyle(reader, block.offset + block.length);
+    else if (block.key == "vmsk" || block.key == "vsms")
+        layer.vectorMask = ReadVectorMask(reader, block.offset + block.length);
     reader.Seek(after);
 }
 

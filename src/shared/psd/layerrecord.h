@@ -4,6 +4,9 @@
 // where its pixels lie and how it meets the layers below. Only what a renderer needs, and the
 // keys of everything else, so that what is not rendered can be named.
 
+#include "shared/psd/layerfill.h"
+#include "shared/psd/layerpath.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -68,11 +71,17 @@ struct LayerRecord {
     bool knockout = false;
     bool blendClippedAsGroup = true;
     bool restrictsChannels = false; // `brst`: some channels kept out of the blend
+    SolidColour solidFill;          // `SoCo`
+    VectorMask vectorMask;          // `vmsk` or `vsms`
+    ShapeStyle shapeStyle;          // `vstk`
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;
     // A fill or shape layer: its pixels are its fill as its vector mask cuts it.
     bool IsFillOrShape() const;
+    // A fill layer saved without its pixels, as 16- and 32-bit documents keep them: its fill
+    // is drawn where its vector mask lets it.
+    bool FillsWithoutPixels() const { return IsFillOrShape() && rect.IsEmpty(); }
     const LayerChannel *Channel(int id) const;
 };
 

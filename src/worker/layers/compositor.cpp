@@ -103,7 +103,10 @@ bool LayerCompositor::Source(const LayerNode &node, const PixelBand &area, Pixel
 {
     const LayerRecord &layer = *node.record;
     if (!node.group) {
-        source = Within(area, layer.rect.left, layer.rect.top, layer.rect.right, layer.rect.bottom);
+        const LayerRect &rect = layer.rect;
+        source = layer.FillsWithoutPixels()
+                     ? PixelBand(area.left, area.top, area.width, area.height, m_stride)
+                     : Within(area, rect.left, rect.top, rect.right, rect.bottom);
         return source.IsEmpty() || m_pixels.Fill(layer, source);
     }
     source = PixelBand(area.left, area.top, area.width, area.height, m_stride);

@@ -48,20 +48,31 @@ float LayerPixels::Sample(const unsigned char *row, std::int64_t x) const
                                 std::uint32_t(at[2]) << 8 | at[3]);
 }
 
-bool LayerPixels::Fill(const LayerRecord &layer, PixelBand &band)
+// A row's colours and transparency: the layer's channels, or a fill's colour where it has none.
+bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band,
+                          float *pixel)
 {
     const LayerChannel *alpha = layer.Channel(int(ChannelId::Transparency));
+    const bool fill = layer.FillsWithoutPixels();
+    const std::int64_t from = band.left - layer.rect.left;
+    for (int c = 0; c <= m_colours; ++c) {
+        const LayerChannel *channel = fill ? nullptr : c < m_colours ? layer.Channel(c) : alpha;
+        const unsigned char *row = channel ? Row(*channel, layer.rect, y) : nullptr;
+        if (channel && row == nullptr)
+            return false;
+        const float plain = fill && c < m_colours ? layer.solidFill.shares[std::size_t(c)] : 1.0f;
+        for (std::int64_t x = 0; x < band.width; ++x)
+            pixel[x * band.stride + c] = row ? Sample(row, from + x) : plain;
+    }
+    return true;
+}
+
+bool LayerPixels::Fill(const LayerRecord &layer, PixelBand &band)
+{
     for (std::int64_t y = band.top; y < band.Bottom(); ++y) {
         float *pixel = band.At(band.left, y);
-        const std::int64_t from = band.left - layer.rect.left;
-        for (int c = 0; c <= m_colours; ++c) {
-            const LayerChannel *channel = c < m_colours ? layer.Channel(c) : alpha;
-            const unsigned char *row = channel ? Row(*channel, layer.rect, y) : nullptr;
-            if (channel && row == nullptr)
-                return false;
-            for (std::int64_t x = 0; x < band.width; ++x)
-                pixel[x * band.stride + c] = row ? Sample(row, from + x) : 1.0f;
-        }
+        if (!Colours(layer, y, band, pixel))
+            return false;
         std::vector<float> factors(std::size_t(band.width));
         if (!MaskRow(layer, y, band.left, band.width, factors.data()))
             return false;
@@ -79,6 +90,7 @@ bool LayerPixels::MaskRow(const LayerRecord &layer, std::int64_t y, std::int64_t
     // shape layer's pixels hold the vector mask already.
     const LayerChannel *rendered =
         layer.mask.fromVector ? layer.Channel(int(ChannelId::Mask)) : nullptr;
+    ApplyVectorMask(layer, y, left, width, factors);
     if (rendered && layer.IsFillOrShape())
         return ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors);
     return ApplyMask(layer, layer.mask, int(ChannelId::Mask), y, left, width, factors) &&
@@ -107,6 +119,25 @@ bool LayerPixels::ApplyMask(const LayerRecord &layer, const LayerMask &mask, int
         factors[x] *= 1 - density * (1 - value);
     }
     return true;
+}
+
+// Drawn here where neither the layer's pixels nor a mask rendered from it hold it already.
+void LayerPixels::ApplyVectorMask(const LayerRecord &layer, std::int64_t y, std::int64_t left,
+                                  std::int64_t width, float *factors)
+{
+    const VectorMask &mask = layer.vectorMask;
+    const bool rendered = (layer.mask.fromVector && layer.Channel(int(ChannelId::Mask))) ||
+                          (layer.IsFillOrShape() && !layer.FillsWithoutPixels());
+    if (!mask.present || mask.disabled || rendered)
+        return;
+    auto paths = m_paths.find(&layer);
+    if (paths == m_paths.end())
+        paths = m_paths.try_emplace(&layer, mask, m_header.width, m_header.height).first;
+    std::vector<float> shares(static_cast<std::size_t>(width));
+    paths->second.Row(y, left, width, shares.data());
+    const float density = float(layer.vectorDensity) / 255.0f;
+    for (std::int64_t x = 0; x < width; ++x)
+        factors[x] *= 1 - density * (1 - shares[std::size_t(x)]);
 }
 
 void LayerPixels::Passed(std::int64_t top)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/pathcoverage.h"
 #include "worker/layers/pixelband.h"
 
 #include <map>
@@ -40,6 +41,9 @@ private:
     bool ApplyMask(const LayerRecord &layer, const LayerMask &mask, int id, std::int64_t y,
                    std::int64_t left, std::int64_t width, float *factors);
     float Sample(const unsigned char *row, std::int64_t x) const;
+    void ApplyVectorMask(const LayerRecord &layer, std::int64_t y, std::int64_t left,
+                         std::int64_t width, float *factors);
+    bool Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band, float *pixel);
 
     std::string m_path;
     PsdHeader m_header;
@@ -50,5 +54,6 @@ private:
         std::int64_t bottom;
     };
     std::map<const LayerChannel *, Open> m_open;
+    std::map<const LayerRecord *, PathCoverage> m_paths;
     std::string m_damage;
 };

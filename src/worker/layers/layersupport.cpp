@@ -40,6 +40,20 @@ const char *const Harmless[] = {
     "vscg", "vstk", "vmsk", "vsms", "cinf", "PxSc", "extn",
 };
 
+FillModel ModelOf(ColorMode mode)
+{
+    switch (mode) {
+    case ColorMode::Rgb:
+        return FillModel::Rgb;
+    case ColorMode::Grayscale:
+        return FillModel::Grayscale;
+    case ColorMode::Cmyk:
+        return FillModel::Cmyk;
+    default:
+        return FillModel::Other;
+    }
+}
+
 class Findings
 {
 public:
@@ -72,6 +86,7 @@ private:
     void BlendModeOfLayer(const LayerRecord &layer);
     void Masks(const LayerRecord &layer);
     void Blocks(const LayerRecord &layer);
+    void FillWithoutPixels(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
     std::string Adjustments() const
@@ -104,13 +119,13 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer)
 
 void Findings::Masks(const LayerRecord &layer)
 {
-    const bool vector = layer.Has("vmsk") || layer.Has("vsms");
+    const bool vector = layer.vectorMask.present;
     const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
-    if (vector && !rendered && !layer.IsFillOrShape())
-        Add("vector masks");
-    // Whether a writer's rendering has them in it is not known.
-    const bool thinned = layer.vectorDensity < 255 && (layer.IsFillOrShape() || !rendered);
-    if (vector && (thinned || layer.vectorFeather > 0))
+    if (vector && !layer.vectorMask.readable)
+        Add("vector masks that do not read");
+    // Whether a writer's rendering of a shape has its density in it is not known.
+    const bool drawn = layer.IsFillOrShape() && !layer.FillsWithoutPixels();
+    if (vector && ((layer.vectorDensity < 255 && drawn) || layer.vectorFeather > 0))
         Add("vector mask density or feather");
     // The rendered vector mask has the user's own mask in it at full density.
     const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
@@ -138,8 +153,26 @@ void Findings::Blocks(const LayerRecord &layer)
                               [&](const char *key) { return block.key == key; }))
             Add("layer data '" + block.key + "'");
     }
-    if (layer.IsFillOrShape() && layer.rect.IsEmpty())
+    if (layer.FillsWithoutPixels())
+        FillWithoutPixels(layer);
+}
+
+// A fill saved without its pixels is drawn here from its colour and vector mask.
+void Findings::FillWithoutPixels(const LayerRecord &layer)
+{
+    const FillModel model = layer.solidFill.model;
+    if (layer.Has("GdFl"))
+        Add("gradient fill layers");
+    else if (layer.Has("PtFl"))
+        Add("pattern fill layers");
+    // An 8-bit writer renders fills: one without pixels shows all or nothing, unknown which.
+    else if (model == FillModel::None || model == FillModel::Other || m_header.depth == 8)
         Add("fill layers without rendered pixels");
+    else if (model != ModelOf(m_header.colorMode))
+        Add("fill colours of another colour mode");
+    if (!layer.shapeStyle.readable || layer.shapeStyle.strokeEnabled ||
+        !layer.shapeStyle.fillEnabled)
+        Add("shape strokes");
 }
 
 void Findings::Common(const LayerRecord &layer)

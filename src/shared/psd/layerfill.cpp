@@ -1,0 +1,57 @@
+#include "shared/psd/layerfill.h"
+
+#include "shared/psd/layerdescriptor.h"
+#include "shared/psd/sectionreader.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace
+{
+
+// The colour's components under `keys`, each divided by `range`; `invert` for inks.
+SolidColour Components(const Descriptor &colour, FillModel model,
+                       std::initializer_list<const char *> keys, double range, bool invert)
+{
+    SolidColour fill{model, {}};
+    for (const char *key : keys) {
+        const std::optional<double> value = colour.Number(std::string("Clr .") + key);
+        if (!value)
+            return SolidColour{FillModel::Other, {}};
+        const double share = std::clamp(*value / range, 0.0, 1.0);
+        fill.shares.push_back(float(invert ? 1 - share : share));
+    }
+    return fill;
+}
+
+} // namespace
+
+SolidColour ReadSolidColour(SectionReader &reader, std::uint64_t end)
+{
+    reader.Number(4); // version
+    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    if (!descriptor)
+        return SolidColour{FillModel::Other, {}};
+    const std::string model = descriptor->ClassOf("Clr ");
+    if (model == "RGBC" && descriptor->Number("Clr .redFloat"))
+        return Components(*descriptor, FillModel::Rgb, {"redFloat", "greenFloat", "blueFloat"}, 1,
+                          false);
+    if (model == "RGBC")
+        return Components(*descriptor, FillModel::Rgb, {"Rd  ", "Grn ", "Bl  "}, 255, false);
+    if (model == "Grsc")
+        return Components(*descriptor, FillModel::Grayscale, {"Gry "}, 100, true);
+    if (model == "CMYC")
+        return Components(*descriptor, FillModel::Cmyk, {"Cyn ", "Mgnt", "Ylw ", "Blck"}, 100,
+                          true);
+    return SolidColour{FillModel::Other, {}};
+}
+
+ShapeStyle ReadShapeStyle(SectionReader &reader, std::uint64_t end)
+{
+    reader.Number(4); // version
+    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    if (!descriptor)
+        return ShapeStyle{false, false, true};
+    return ShapeStyle{true, descriptor->Number("strokeEnabled").value_or(0) != 0,
+                      descriptor->Number("fillEnabled").value_or(1) != 0};
+}
