@@ -110,7 +110,10 @@ void TestLayers::rebuilds_data()
     rgb("clipped in multiply", clipping(base, With(clipped, [](auto &l) { l.blendMode = "mul "; })),
         {0, 0, 0}, white);
     rgb("clipped to a hidden base", clipping(With(base, hide), clipped), white);
-    rgb("hidden clipped layer", clipping(base, With(clipped, hide)), {255, 0, 0}, white);
+    // With another clipped layer shown, for one alone leaves its base unclipped.
+    rgb("hidden clipped layer",
+        clipping(base, With(clipped, hide)) + Layers{With(Flat({255, 0, 0}, "mul "), clip)},
+        {255, 0, 0}, white);
     rgb("clipping base at half opacity", clipping(With(base, halfOpaque), clipped), {127, 127, 255},
         white);
     rgb("half-transparent clipped layer",
