@@ -1,17 +1,11 @@
 #include "support/psdwriter.h"
 
+#include "support/bigendian.h"
+
 #include <bit>
 
 namespace
 {
-
-QByteArray Big(quint64 value, int bytes)
-{
-    QByteArray out;
-    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
-        out += char(value >> shift);
-    return out;
-}
 
 // PackBits: a run for every repeated byte, a one-byte literal for any other.
 QByteArray PackBits(const QByteArray &row)
@@ -26,24 +20,6 @@ QByteArray PackBits(const QByteArray &row)
     return out;
 }
 
-// The mask's rectangle, default colour and flags, with its density and feather where set.
-QByteArray MaskData(const PsdWriter::Mask &mask)
-{
-    const bool parameters = mask.density < 255 || mask.feather > 0;
-    QByteArray data = Big(mask.top, 4) + Big(mask.left, 4) + Big(mask.top + mask.height, 4) +
-                      Big(mask.left + mask.width, 4) + char(mask.defaultColor) +
-                      char((mask.disabled ? 2 : 0) | (parameters ? 16 : 0));
-    if (parameters) {
-        data += char((mask.density < 255 ? 1 : 0) | (mask.feather > 0 ? 2 : 0));
-        if (mask.density < 255)
-            data += char(mask.density);
-        if (mask.feather > 0)
-            data += Big(std::bit_cast<quint64>(mask.feather), 8);
-    }
-    data += QByteArray((4 - data.size() % 4) % 4, '\0');
-    return Big(data.size(), 4) + data;
-}
-
 } // namespace
 
 PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
@@ -52,86 +28,6 @@ PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
     m_resources += "8BIM" + Big(id, 2) + Big(0, 2) + Big(data.size(), 4) + data +
                    QByteArray(data.size() % 2, '\0');
     return *this;
-}
-
-PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
-{
-    Layer layer;
-    layer.width = m_width;
-    layer.height = m_height;
-    layer.samples = std::move(samples);
-    m_layers = {layer};
-    return Set(m_mergedTransparency, mergedTransparency);
-}
-
-PsdWriter &PsdWriter::AddLayer(const Layer &layer)
-{
-    m_layers.append(layer);
-    return *this;
-}
-
-QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
-{
-    return "8BIM" + key + Big(data.size(), 4) + data;
-}
-
-namespace
-{
-
-// A descriptor key or class id of four characters.
-QByteArray Id(const QByteArray &id)
-{
-    return id.size() == 4 ? Big(0, 4) + id : Big(id.size(), 4) + id;
-}
-
-// A descriptor with no name, of class `classId`, with its items already written.
-QByteArray Descriptor(const QByteArray &classId, int count, const QByteArray &items)
-{
-    return Big(1, 4) + Big(0, 2) + Id(classId) + Big(count, 4) + items;
-}
-
-// A path point: vertical, then horizontal, each 8.24 fixed point.
-QByteArray Point(double x, double y)
-{
-    return Big(quint32(qint32(y * (1 << 24))), 4) + Big(quint32(qint32(x * (1 << 24))), 4);
-}
-
-} // namespace
-
-QByteArray PsdWriter::SolidColour(const QByteArray &model,
-                                  const QList<std::pair<QByteArray, double>> &components)
-{
-    QByteArray items;
-    for (const auto &[key, value] : components)
-        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
-    const QByteArray colour = Descriptor(model, int(components.size()), items);
-    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + "Objc" + colour);
-}
-
-QByteArray PsdWriter::ShapeStroke(bool enabled)
-{
-    return Big(16, 4) + Descriptor("strokeStyle", 1, Id("strokeEnabled") + "bool" + char(enabled));
-}
-
-// Each rectangle a closed subpath of four straight knots, after the records that say the
-// picture starts empty.
-QByteArray PsdWriter::VectorMask(const QList<PathRect> &shapes, quint32 flags)
-{
-    QByteArray data = Big(3, 4) + Big(flags, 4) + Big(6, 2) + QByteArray(24, '\0') + Big(8, 2) +
-                      QByteArray(24, '\0');
-    for (qsizetype i = 0; i < shapes.size(); ++i) {
-        const PathRect &r = shapes[i];
-        data += Big(0, 2) + Big(4, 2) + Big(r.operation, 2) + Big(1, 2) + Big(0, 6) +
-                Big(quint64(i), 2) + QByteArray(10, '\0');
-        for (const auto &[x, y] : {std::pair{r.left, r.top},
-                                   {r.right, r.top},
-                                   {r.right, r.bottom},
-                                   {r.left, r.bottom}}) {
-            const QByteArray point = Point(x, y);
-            data += Big(1, 2) + point + point + point;
-        }
-    }
-    return Block("vmsk", data);
 }
 
 QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
@@ -164,22 +60,8 @@ QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y, int
 
 QByteArray PsdWriter::ImageData() const
 {
-    QByteArray counts;
-    QByteArray rows;
-    for (int channel = 0; channel < ColourChannels() + m_extraChannels; ++channel) {
-        for (int y = 0; y < m_height; ++y) {
-            QByteArray row = ChannelRow(m_samples, channel, y, m_width);
-            if (m_compression == Rle) {
-                row = channel == 0 && y == m_packedRow.first ? m_packedRow.second : PackBits(row);
-                counts += Big(row.size(), m_psb ? 4 : 2);
-            }
-            rows += m_compression == ZipPredicted ? Predicted(row, m_width) : row;
-        }
-    }
-    // qCompress puts the length in front of the zlib stream.
-    if (IsZip(m_compression))
-        rows = qCompress(rows).mid(4);
-    return Big(quint64(m_compression), 2) + counts + rows;
+    return ChannelData(m_samples, 0, ColourChannels() + m_extraChannels, m_width, m_height,
+                       m_packedRow);
 }
 
 // Each sample as its difference from the one before it in the row; 32-bit rows are first
@@ -206,74 +88,27 @@ QByteArray PsdWriter::Predicted(QByteArray row, int width) const
     return row;
 }
 
-// One channel of a layer as its own block: the compression, row lengths if packed, the rows.
-QByteArray PsdWriter::ChannelData(const Samples &samples, int channel, int width, int height) const
+// Channels [first, first + count) as one block: the compression, the row lengths if packed,
+// the rows; `packed` stands in for a row of channel 0.
+QByteArray PsdWriter::ChannelData(const Samples &samples, int first, int count, int width,
+                                  int height, const std::pair<int, QByteArray> &packed) const
 {
     QByteArray counts;
     QByteArray rows;
-    for (int y = 0; y < height; ++y) {
-        QByteArray row = ChannelRow(samples, channel, y, width);
-        if (m_compression == Rle) {
-            row = PackBits(row);
-            counts += Big(row.size(), m_psb ? 4 : 2);
+    for (int channel = first; channel < first + count; ++channel) {
+        for (int y = 0; y < height; ++y) {
+            QByteArray row = ChannelRow(samples, channel, y, width);
+            if (m_compression == Rle) {
+                row = channel == 0 && y == packed.first ? packed.second : PackBits(row);
+                counts += Big(row.size(), m_psb ? 4 : 2);
+            }
+            rows += m_compression == ZipPredicted ? Predicted(row, width) : row;
         }
-        rows += m_compression == ZipPredicted ? Predicted(row, width) : row;
     }
+    // qCompress puts the length in front of the zlib stream.
     if (IsZip(m_compression))
         rows = qCompress(rows).mid(4);
     return Big(quint64(m_compression), 2) + counts + rows;
-}
-
-// A record naming the layer's bounds and channels (transparency is channel -1, the mask -2),
-// its blending and its blocks; the channels' data goes to `data`.
-QByteArray PsdWriter::LayerRecord(const Layer &layer, QByteArray &data) const
-{
-    QList<std::pair<int, QByteArray>> channels;
-    for (int channel = 0; channel <= ColourChannels(); ++channel)
-        channels.append({channel < ColourChannels() ? channel : 0xFFFF,
-                         ChannelData(layer.samples, channel, layer.width, layer.height)});
-    if (layer.mask)
-        channels.append(
-            {0xFFFE, ChannelData(layer.mask->samples, 0, layer.mask->width, layer.mask->height)});
-    QByteArray record = Big(layer.top, 4) + Big(layer.left, 4) + Big(layer.top + layer.height, 4) +
-                        Big(layer.left + layer.width, 4) + Big(channels.size(), 2);
-    for (const auto &[id, channelData] : channels) {
-        record += Big(id, 2) + Big(channelData.size(), m_psb ? 8 : 4);
-        data += channelData;
-    }
-    QByteArray blocks = layer.blocks;
-    if (layer.kind != Layer::Kind::Pixels)
-        blocks += Block("lsct", Big(layer.kind == Layer::Kind::Group ? 1 : 3, 4) + "8BIM" +
-                                    layer.blendMode);
-    if (layer.fillOpacity < 255)
-        blocks += Block("iOpa", QByteArray(1, char(layer.fillOpacity)) + QByteArray(3, '\0'));
-    // No blending ranges; an empty name padded to four bytes.
-    const QByteArray extra =
-        (layer.mask ? MaskData(*layer.mask) : Big(0, 4)) + Big(0, 4) + QByteArray(4, '\0') + blocks;
-    const QByteArray mode = layer.kind == Layer::Kind::Pixels ? layer.blendMode : "norm";
-    return record + "8BIM" + mode + char(layer.opacity) + char(layer.clipped) +
-           char(layer.hidden ? 2 : 0) + '\0' + Big(extra.size(), 4) + extra;
-}
-
-QByteArray PsdWriter::LayerSection() const
-{
-    const int lengthBytes = m_psb ? 8 : 4;
-    if (m_layers.isEmpty())
-        return Big(0, lengthBytes);
-    const qsizetype count = m_layers.size();
-    QByteArray info = Big(quint16(m_mergedTransparency ? -count : count), 2);
-    QByteArray data;
-    for (const Layer &layer : m_layers)
-        info += LayerRecord(layer, data);
-    info += data;
-    if (info.size() % 2 != 0)
-        info += '\0';
-    // Photoshop keeps the layers of 16- and 32-bit documents in a block after the global mask.
-    const QByteArray section = m_depth == 8 ? Big(info.size(), lengthBytes) + info + Big(0, 4)
-                                            : Big(0, lengthBytes) + Big(0, 4) + "8BIM" +
-                                                  (m_depth == 16 ? "Lr16" : "Lr32") +
-                                                  Big(info.size(), lengthBytes) + info;
-    return Big(section.size(), lengthBytes) + section;
 }
 
 QByteArray PsdWriter::Bytes() const

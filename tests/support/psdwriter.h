@@ -118,7 +118,8 @@ private:
     }
     int ColourChannels() const { return ::ColourChannels(m_mode); }
     QByteArray ChannelRow(const Samples &samples, int channel, int y, int width) const;
-    QByteArray ChannelData(const Samples &samples, int channel, int width, int height) const;
+    QByteArray ChannelData(const Samples &samples, int first, int count, int width, int height,
+                           const std::pair<int, QByteArray> &packed = {-1, {}}) const;
     QByteArray LayerRecord(const Layer &layer, QByteArray &data) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;
