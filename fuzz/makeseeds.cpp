@@ -1,0 +1,185 @@
+// fuzz-seeds DIR: writes a seed corpus for each fuzz target into DIR/<target>/, made here in
+// code: small valid files of every kind each parser takes, and a few damaged ones.
+#include "colourinput.h"
+#include "shared/protocol/wireformat.h"
+#include "shared/psd/psdcontents.h"
+#include "streamshape.h"
+#include "support/fixtures.h"
+#include "support/psdwriter.h"
+
+#include <lcms2.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace
+{
+
+using W = PsdWriter;
+
+quint16 Ramp(int x, int y, int channel)
+{
+    return quint16((x * 8000 + y * 3000 + channel * 20000) & 0xFFFF);
+}
+
+// Every compression, depth and kind of section the header check and the reader take.
+QList<QByteArray> Pictures()
+{
+    const W rgb(16, 8, W::Rgb, Ramp);
+    QList<QByteArray> pictures;
+    for (const auto compression : {W::Raw, W::Rle, W::Zip, W::ZipPredicted}) {
+        for (const int depth : {8, 16, 32})
+            pictures << W(rgb).SetCompression(compression).SetDepth(depth).Bytes();
+        pictures << W(rgb).SetCompression(compression).SetLargeFormat(true).Bytes()
+                 << W(5, 3, W::Cmyk, Ramp).SetCompression(compression).SetExtraChannels(1).Bytes();
+    }
+    pictures
+        << W(9, 4, W::Grayscale, Ramp).SetCompression(W::Rle).Bytes()
+        << W(9, 4, W::Lab, Ramp).SetDepth(32).SetCompression(W::ZipPredicted).Bytes()
+        << W(rgb).AddResource(1057, W::VersionInfo("Adobe Photoshop", false)).Bytes()
+        << W(rgb).AddResource(1060, "<x xmp:CreatorTool=\"Krita\"/>").Bytes()
+        << W(rgb).AddResource(1039, SystemProfile("srgb.icc")).Bytes()
+        << W(rgb).SetExtraChannels(1).SetLayer(Ramp, true).SetLargeFormat(true).Bytes()
+        << W(rgb).SetCompression(W::Rle).SetFirstPackedRow(2, QByteArray::fromHex("080001")).Bytes()
+        << W::TruncatedInRowCounts() << W::ResourceNameLengthFF()
+        << W::FlatRows(300, 5, W::Rgb, [](int y, int c) { return quint8(y * 40 + c); });
+    return pictures;
+}
+
+// The merged image data of a picture, where it is whole, behind the shape that reads it.
+QByteArray StreamSeed(const QDir &dir, const QByteArray &picture)
+{
+    QFile file(dir.filePath("picture.psd"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size())
+        return {};
+    file.close();
+    const std::string path = QFile::encodeName(file.fileName()).toStdString();
+    StreamShape shape;
+    shape.header = ReadPsdHeader(path).value_or(PsdHeader{});
+    const PsdContents contents = ReadPsdContents(path, shape.header);
+    file.remove();
+    if (!contents.damage.empty())
+        return {};
+    shape.compression = contents.compression;
+    shape.dataOffset = contents.imageDataOffset;
+    return QByteArray::fromStdString(shape.Bytes()) + picture;
+}
+
+// An ICC profile made by LittleCMS, as bytes.
+QByteArray Saved(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    QByteArray bytes;
+    if (profile && cmsSaveProfileToMem(profile, nullptr, &size)) {
+        bytes.resize(qsizetype(size));
+        cmsSaveProfileToMem(profile, bytes.data(), &size);
+    }
+    if (profile)
+        cmsCloseProfile(profile);
+    return bytes;
+}
+
+QByteArray GreyProfile()
+{
+    cmsToneCurve *curve = cmsBuildGamma(nullptr, 2.2);
+    const QByteArray bytes = Saved(cmsCreateGrayProfile(cmsD50_xyY(), curve));
+    cmsFreeToneCurve(curve);
+    return bytes;
+}
+
+// Samples across the range of a depth; among the floats some beyond it, NaN and infinities.
+QByteArray Samples(int depth, int count)
+{
+    QByteArray bytes;
+    const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(), -1.5f, 1e30f};
+    for (int i = 0; i < count; ++i) {
+        const auto value16 = quint16(i * 4099);
+        const float value32 = i % 17 == 16 ? odd[i / 17 % 4] : float(i * 37 % 256) / 255.0f;
+        if (depth == 8)
+            bytes += char(i * 37);
+        else if (depth == 16)
+            bytes += QByteArray(reinterpret_cast<const char *>(&value16), 2);
+        else
+            bytes += QByteArray(reinterpret_cast<const char *>(&value32), 4);
+    }
+    return bytes;
+}
+
+QList<QByteArray> ColourSeeds()
+{
+    const QByteArray profiles[] = {{},
+                                   Saved(cmsCreate_sRGBProfile()),
+                                   GreyProfile(),
+                                   SystemProfile("ps_cmyk.icc"),
+                                   "no profile"};
+    QList<QByteArray> seeds;
+    for (const int mode : {Grayscale, Rgb, Cmyk, Lab}) {
+        for (const int depth : {8, 16, 32}) {
+            for (int flags = 0; flags < 16; flags += 3) {
+                ColourInput colour;
+                colour.layout = {mode, depth, (flags & 1) != 0};
+                colour.blendOnWhite = flags & 2;
+                colour.whiteWhereClear = flags & 4;
+                colour.gridded = flags & 8;
+                colour.profile = profiles[(mode + depth + flags) % 5].toStdString();
+                seeds << QByteArray::fromStdString(colour.Bytes()) + Samples(depth, 5 * 64);
+            }
+        }
+    }
+    return seeds;
+}
+
+QList<QByteArray> WireSeeds()
+{
+    QList<QByteArray> seeds;
+    const wire::Request request{"/some/where/a.psd", "/some/where/a.jpg"};
+    const wire::Response ok{wire::Status::Ok, "reader"};
+    const wire::Response failed{wire::Status::Unreadable, "damaged file: layer section"};
+    for (const std::string &bytes :
+         {wire::EncodeRequest(request), wire::EncodeRequest(request) + wire::EncodeRequest({}),
+          wire::EncodeResponse(ok) + wire::EncodeResponse(failed), wire::EncodeResponse(ok)})
+        seeds << QByteArray::fromStdString(bytes);
+    return seeds;
+}
+
+bool WriteAll(const QDir &top, const QString &target, const QList<QByteArray> &seeds)
+{
+    if (!top.mkpath(target))
+        return false;
+    for (qsizetype i = 0; i < seeds.size(); ++i) {
+        QFile file(top.filePath(QString("%1/seed-%2").arg(target).arg(i, 3, 10, QChar('0'))));
+        if (!seeds[i].isEmpty() &&
+            (!file.open(QIODevice::WriteOnly) || file.write(seeds[i]) != seeds[i].size()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz-seeds DIR\n");
+        return 2;
+    }
+    const QDir top(QFile::decodeName(argv[1]));
+    const QList<QByteArray> pictures = Pictures();
+    QList<QByteArray> streams;
+    if (!top.mkpath("."))
+        return 1;
+    for (const QByteArray &picture : pictures)
+        streams << StreamSeed(top, picture);
+    const bool written =
+        WriteAll(top, "psdcontents", pictures) && WriteAll(top, "packedrows", streams) &&
+        WriteAll(top, "channelrows", streams) && WriteAll(top, "colourstep", ColourSeeds()) &&
+        WriteAll(top, "wire", WireSeeds());
+    if (!written)
+        std::fprintf(stderr, "fuzz-seeds: cannot write below %s\n", argv[1]);
+    return written ? 0 : 1;
+}
