@@ -14,6 +14,9 @@ std::string TooLargeToRead(const PsdHeader &header)
     if (header.channels > MaxChannels)
         return std::to_string(header.channels) + " channels, more than " +
                std::to_string(MaxChannels);
+    if (header.depth > MaxDepth)
+        return std::to_string(header.depth) + " bits a sample, more than " +
+               std::to_string(MaxDepth);
     return "";
 }
 

@@ -12,10 +12,12 @@ constexpr std::uint32_t MaxSidePsd = 30'000;
 // libjpeg's limit, and so a PSB's here; DevIL calls exit() past it.
 constexpr std::uint32_t MaxJpegSide = 65'500;
 constexpr int MaxChannels = 56;
+// The format's deepest sample; the header check's buffers follow a row's bytes.
+constexpr int MaxDepth = 32;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
 // What is too large for any decoder, or "": more than 30,000 pixels a side in a PSD, more than
-// a JPEG file takes (65,500) in a PSB, or more channels than the format allows.
+// a JPEG file takes (65,500) in a PSB, or more channels or bits than the format allows.
 std::string TooLargeToRead(const PsdHeader &header);
 
 // What is too large for a decoder that holds the whole picture, or "": a decoded size of

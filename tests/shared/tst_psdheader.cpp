@@ -58,6 +58,9 @@ void TestPsdHeader::verdict_data()
     QTest::newRow("PSB 65,501 high")
         << header(2, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
     QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
+    // Its header check would hold rows of half a gigabyte.
+    QTest::newRow("65,535 bits") << header(2, 3, 65500, 1, 65535)
+                                 << "65535 bits a sample, more than 32";
     QTest::newRow("no width") << W::ClaimsSize(1, 3, 0, 10, 8, W::Rgb, W::Rle)
                               << "damaged file: 0 x 10 pixels";
     QTest::newRow("no height") << W::ClaimsSize(2, 3, 10, 0, 8, W::Rgb, W::Raw)
