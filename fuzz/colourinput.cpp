@@ -25,7 +25,10 @@ ColourInput ColourInput::Read(FuzzBytes &input)
     colour.layout.hasAlpha = flags & 1;
     colour.blendOnWhite = flags & 2;
     colour.whiteWhereClear = flags & 4;
-    colour.gridded = flags & 8;
+    // The grid only for 32-bit Lab, where it takes floats of any value: a grid is made once
+    // for the last profile and depth, and made afresh for another costs a hundred times as
+    // much as the rest of an input.
+    colour.gridded = (flags & 8) && colour.layout.colorMode == Lab && colour.layout.depth == 32;
     colour.profile = input.Take(input.Number(2));
     return colour;
 }

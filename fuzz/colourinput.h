@@ -6,8 +6,8 @@
 #include <string>
 
 // How the colour step's target reads its input, from the front: the samples' layout, what is
-// done by alpha, whether the picture is large enough for the grid, and a profile's bytes. The
-// rest are samples.
+// done by alpha, whether the picture is large enough for the grid (32-bit Lab only), and a
+// profile's bytes. The rest are samples.
 struct ColourInput {
     SampleLayout layout;
     bool blendOnWhite = false;
