@@ -16,7 +16,7 @@ build=build-fuzz
 scripts/setup.sh
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUILLMERE_FUZZ=ON >/dev/null
+        -DCMAKE_CXX_COMPILER=clang++ -DQUILLMERE_FUZZ=ON >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" --target fuzzers
 rm -rf "$build/seeds"
