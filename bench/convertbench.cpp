@@ -19,6 +19,7 @@ namespace
 
 struct Options {
     bool baseline = false;
+    bool stripMetadata = false;
     int workers = 0; // 0: the run's own choice
     QString dir;
 };
@@ -29,6 +30,8 @@ bool ParseOptions(QStringList args, Options &options)
         const QString flag = args.takeFirst();
         if (flag == QLatin1String("--baseline"))
             options.baseline = true;
+        else if (flag == QLatin1String("--strip-metadata"))
+            options.stripMetadata = true;
         else if (flag == QLatin1String("--workers") && !args.isEmpty())
             options.workers = args.takeFirst().toInt();
         else
@@ -92,14 +95,15 @@ void RunBaselines(const QStringList &files, double mpix, double runSeconds)
     std::printf("ratio_vs_imagemagick=%.3f\n", magick.seconds / runSeconds);
 }
 
-RunReport TimedRun(const QStringList &files, int workers, double &seconds)
+RunReport TimedRun(const QStringList &files, const Options &options, double &seconds)
 {
     QByteArrayList sources;
     for (const QString &file : files)
         sources << QFile::encodeName(file);
     ConversionRun run;
-    if (workers > 0)
-        run.SetWorkerCount(workers);
+    if (options.workers > 0)
+        run.SetWorkerCount(options.workers);
+    run.SetStripMetadata(options.stripMetadata);
     // As in the window, where they start at the press and get the first files at once.
     run.StartWorkers();
     QElapsedTimer timer;
@@ -115,14 +119,15 @@ int RunConvertBench(const QStringList &args)
 {
     Options options;
     if (!ParseOptions(args, options)) {
-        std::fprintf(stderr, "usage: quillmere-bench [--baseline] [--workers N] DIR\n"
-                             "       quillmere-bench --scan ANSWER DIR\n"
-                             "       quillmere-bench --scan-tree N DIR\n");
+        std::fprintf(stderr,
+                     "usage: quillmere-bench [--baseline] [--workers N] [--strip-metadata] DIR\n"
+                     "       quillmere-bench --scan ANSWER DIR\n"
+                     "       quillmere-bench --scan-tree N DIR\n");
         return 2;
     }
     const QStringList files = SourcesIn(options.dir);
     double seconds = 0;
-    const RunReport report = TimedRun(files, options.workers, seconds);
+    const RunReport report = TimedRun(files, options, seconds);
     // Only now are the workers gone, and their peaks counted.
     const double peakMb = PeakRssMb();
 

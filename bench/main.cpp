@@ -1,10 +1,11 @@
 // quillmere-bench: measures the conversion run and the folder scan through the real code.
-//   quillmere-bench [--baseline] [--workers N] DIR
+//   quillmere-bench [--baseline] [--workers N] [--strip-metadata] DIR
 //   quillmere-bench --scan ANSWER DIR
 //   quillmere-bench --scan-tree N DIR
 //   quillmere-bench --make-large DIR
 #include "convertbench.h"
 #include "largefiles.h"
+#include "scan/argumententries.h"
 #include "scanbench.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,6 @@ int main(int argc, char **argv)
     if (!args.isEmpty() && args.first() == QLatin1String("--make-large"))
         return MakeLargeFiles(args);
     if (!args.isEmpty() && args.first().startsWith(QLatin1String("--scan")))
-        return RunScanBench(args);
+        return RunScanBench(ArgumentBytes(argc, argv)); // names as bytes
     return RunConvertBench(args);
 }

@@ -1,66 +1,61 @@
 #include "scanbench.h"
 
 #include "filelist/filelist.h"
-#include "filelist/folderintake.h"
-#include "filelist/folderintakehost.h"
+#include "scan/folderscanner.h"
+#include "scan/scanthread.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 
 #include <cstdio>
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
 {
 
-// Answers the two prompts at once and yields as the window does.
-class AnsweringHost : public FolderIntakeHost
-{
-public:
-    AnsweringHost(const QString &extension, const QString &folder)
-        : m_extension(extension), m_folder(folder)
-    {
-    }
-    QString AskText(const QString &, const QString &, const QString &) override
-    {
-        return m_extension;
-    }
-    QString ChooseFolder(const QString &) override { return m_folder; }
-    void SetBusy(bool) override {}
-    bool ScanShouldStop() const override { return false; }
-
-private:
-    QString m_extension;
-    QString m_folder;
-};
-
-double ScanSeconds(const QString &extension, const QString &folder, QStringList &paths)
+// From the request to the last append into a new list, as the window's scan appends.
+double ScanSeconds(FolderScanner &scanner, const QByteArray &extension, const QByteArray &folder,
+                   QByteArrayList &paths)
 {
     FileList list;
-    AnsweringHost host(extension, folder);
-    FolderIntake intake(list, host);
+    QEventLoop loop;
+    QObject::connect(&scanner, &FolderScanner::FoldersFound, &list,
+                     [&list](const QList<QByteArrayList> &folders) {
+                         for (const QByteArrayList &paths : folders)
+                             list.AppendPaths(paths);
+                     });
+    QObject::connect(&scanner, &FolderScanner::RequestEnded, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    intake.Run();
+    scanner.AskFolder(folder, QString::fromUtf8(extension));
+    loop.exec();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    for (const QByteArray &path : list.Paths())
-        paths << QFile::decodeName(path);
+    paths = list.Paths();
     return seconds;
 }
 
-double FindSeconds(const QString &extension, const QString &folder)
+// Started by hand, since a QProcess takes its arguments as text and the folder is bytes.
+double FindSeconds(const QByteArray &extension, QByteArray folder)
 {
-    QProcess find;
-    find.setStandardOutputFile(QProcess::nullDevice());
-    find.setStandardErrorFile(QProcess::nullDevice());
+    QByteArray program = "find", test = "-iname", pattern = "*." + extension;
+    char *arguments[] = {program.data(), folder.data(), test.data(), pattern.data(), nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     QElapsedTimer timer;
     timer.start();
-    find.start(QStringLiteral("find"), {folder, QStringLiteral("-iname"), "*." + extension});
-    find.waitForFinished(-1);
-    return timer.nsecsElapsed() / 1e9;
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "find", &quiet, nullptr, arguments, environ) == 0)
+        ::waitpid(pid, nullptr, 0);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    posix_spawn_file_actions_destroy(&quiet);
+    return seconds;
 }
 
 // Parents before children: folder i hangs below folder (i - 1) / 10, a few levels deep.
@@ -93,21 +88,24 @@ bool BuildTree(int files, const QString &root)
     return true;
 }
 
-int Scan(const QString &extension, const QString &folder)
+int Scan(const QByteArray &extension, const QByteArray &folder)
 {
     // Best of three each, alternating, after a pass that warms the cache for both: the machine
-    // is shared, and the slower runs measure the neighbours.
+    // is shared, and the slower runs measure the neighbours. One scanner serves every round, as
+    // the window keeps one while it is open.
     FindSeconds(extension, folder);
-    QStringList paths;
-    double seconds = ScanSeconds(extension, folder, paths);
+    ScanThread thread;
+    QByteArrayList paths;
+    double seconds = ScanSeconds(thread.Scanner(), extension, folder, paths);
     double findSeconds = FindSeconds(extension, folder);
     for (int round = 1; round < 3; ++round) {
-        seconds = std::min(seconds, ScanSeconds(extension, folder, paths));
+        QByteArrayList again;
+        seconds = std::min(seconds, ScanSeconds(thread.Scanner(), extension, folder, again));
         findSeconds = std::min(findSeconds, FindSeconds(extension, folder));
     }
-    for (const QString &path : std::as_const(paths)) {
-        const QByteArray line = QFile::encodeName(path) + '\n';
-        std::fwrite(line.constData(), 1, line.size(), stdout);
+    for (const QByteArray &path : std::as_const(paths)) {
+        std::fwrite(path.constData(), 1, size_t(path.size()), stdout);
+        std::fputc('\n', stdout);
     }
     std::printf("entries=%lld seconds=%.3f find_seconds=%.3f ratio=%.2f\n",
                 static_cast<long long>(paths.size()), seconds, findSeconds,
@@ -117,18 +115,18 @@ int Scan(const QString &extension, const QString &folder)
 
 } // namespace
 
-int RunScanBench(const QStringList &args)
+int RunScanBench(const QByteArrayList &args)
 {
-    if (args.size() == 3 && args.at(0) == QLatin1String("--scan"))
+    if (args.size() == 3 && args.at(0) == "--scan")
         return Scan(args.at(1), args.at(2));
     bool isNumber = false;
     const int files = args.size() == 3 ? args.at(1).toInt(&isNumber) : 0;
-    if (args.size() == 3 && args.at(0) == QLatin1String("--scan-tree") && isNumber && files > 0) {
-        if (!BuildTree(files, args.at(2))) {
-            std::fprintf(stderr, "cannot build the tree in %s\n", qPrintable(args.at(2)));
+    if (args.size() == 3 && args.at(0) == "--scan-tree" && isNumber && files > 0) {
+        if (!BuildTree(files, QFile::decodeName(args.at(2)))) {
+            std::fprintf(stderr, "cannot build the tree in %s\n", args.at(2).constData());
             return 1;
         }
-        return Scan(QStringLiteral("psd"), args.at(2));
+        return Scan("psd", args.at(2));
     }
     std::fprintf(stderr, "usage: quillmere-bench --scan ANSWER DIR | --scan-tree N DIR\n");
     return 2;

@@ -6,10 +6,11 @@
 namespace
 {
 
-constexpr int Modes[] = {Grayscale, Rgb, Cmyk, Lab};
+constexpr ColorMode Modes[] = {ColorMode::Grayscale, ColorMode::Rgb, ColorMode::Cmyk,
+                               ColorMode::Lab};
 constexpr int Depths[] = {8, 16, 32};
 
-template <std::size_t N> char IndexOf(const int (&choices)[N], int value)
+template <typename T, std::size_t N> char IndexOf(const T (&choices)[N], T value)
 {
     return char(std::distance(std::begin(choices), std::ranges::find(choices, value)));
 }
@@ -28,7 +29,8 @@ ColourInput ColourInput::Read(FuzzBytes &input)
     // The grid only for 32-bit Lab, where it takes floats of any value: a grid is made once
     // for the last profile and depth, and made afresh for another costs a hundred times as
     // much as the rest of an input.
-    colour.gridded = (flags & 8) && colour.layout.colorMode == Lab && colour.layout.depth == 32;
+    colour.gridded =
+        (flags & 8) && colour.layout.colorMode == ColorMode::Lab && colour.layout.depth == 32;
     colour.profile = input.Take(input.Number(2));
     return colour;
 }

@@ -10,9 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzBytes input(data, size);
     const ColourInput colour = ColourInput::Read(input);
     const SampleLayout &layout = colour.layout;
-    const std::size_t pixelBytes =
-        std::size_t(ColourChannels(layout.colorMode) + (layout.hasAlpha ? 1 : 0)) *
-        std::size_t(layout.depth / 8);
+    const std::size_t pixelBytes = layout.PixelBytes();
     const std::size_t pixels = input.RestSize() / pixelBytes;
     // Samples in memory as the decoders hand them over: aligned for their type.
     std::vector<float> samples((pixels * pixelBytes + 3) / 4);

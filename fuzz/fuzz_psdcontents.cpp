@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static MemoryFile file;
     const std::string &path = file.Hold(data, size);
-    const std::optional<PsdHeader> header = ReadPsdHeader(path);
-    if (header && header->width > 0 && header->height > 0 && TooLargeToRead(*header).empty())
-        ReadPsdContents(path, *header);
+    static_cast<void>(ReadPsdHeader(path).Then(CheckSizeToRead).Then([&](const PsdHeader &header) {
+        return ReadPsdContents(path, header);
+    }));
     return 0;
 }

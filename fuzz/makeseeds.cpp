@@ -58,14 +58,13 @@ QByteArray StreamSeed(const QDir &dir, const QByteArray &picture)
         return {};
     file.close();
     const std::string path = QFile::encodeName(file.fileName()).toStdString();
-    StreamShape shape;
-    shape.header = ReadPsdHeader(path).value_or(PsdHeader{});
-    const PsdContents contents = ReadPsdContents(path, shape.header);
+    const Result<PsdHeader> header = ReadPsdHeader(path);
+    const Result<PsdContents> contents =
+        header.Then([&](const PsdHeader &read) { return ReadPsdContents(path, read); });
     file.remove();
-    if (!contents.damage.empty())
+    if (!contents)
         return {};
-    shape.compression = contents.compression;
-    shape.dataOffset = contents.imageDataOffset;
+    const StreamShape shape{*header, contents->compression, contents->imageDataOffset};
     return QByteArray::fromStdString(shape.Bytes()) + picture;
 }
 
@@ -118,7 +117,7 @@ QList<QByteArray> ColourSeeds()
                                    SystemProfile("ps_cmyk.icc"),
                                    "no profile"};
     QList<QByteArray> seeds;
-    for (const int mode : {Grayscale, Rgb, Cmyk, Lab}) {
+    for (const ColorMode mode : {W::Grayscale, W::Rgb, W::Cmyk, W::Lab}) {
         for (const int depth : {8, 16, 32}) {
             for (int flags = 0; flags < 16; flags += 3) {
                 ColourInput colour;
@@ -126,7 +125,7 @@ QList<QByteArray> ColourSeeds()
                 colour.blendOnWhite = flags & 2;
                 colour.whiteWhereClear = flags & 4;
                 colour.gridded = flags & 8;
-                colour.profile = profiles[(mode + depth + flags) % 5].toStdString();
+                colour.profile = profiles[(int(mode) + depth + flags) % 5].toStdString();
                 seeds << QByteArray::fromStdString(colour.Bytes()) + Samples(depth, 5 * 64);
             }
         }

@@ -24,13 +24,12 @@ std::string Little(std::uint64_t value, int bytes)
 StreamShape StreamShape::Read(FuzzBytes &input)
 {
     StreamShape shape;
-    shape.header.version = 1 + int(input.Number(1) % 2);
-    shape.header.colorMode = Rgb;
+    shape.header.version = input.Number(1) % 2 == 0 ? PsdVersion::Psd : PsdVersion::Psb;
     shape.header.width = 1 + std::uint32_t(input.Number(2) % MaxWidth);
     shape.header.height = 1 + std::uint32_t(input.Number(1) % MaxHeight);
     shape.header.channels = 1 + int(input.Number(1) % MaxChannels);
     shape.header.depth = input.Pick(Depths);
-    shape.compression = int(input.Number(1) % 4);
+    shape.compression = Compression(input.Number(1) % 4);
     shape.dataOffset = input.Number(4);
     return shape;
 }
@@ -38,7 +37,7 @@ StreamShape StreamShape::Read(FuzzBytes &input)
 std::string StreamShape::Bytes() const
 {
     const auto depth = std::distance(std::begin(Depths), std::ranges::find(Depths, header.depth));
-    return Little(std::uint64_t(header.version - 1), 1) + Little(header.width - 1, 2) +
+    return Little(header.version == PsdVersion::Psd ? 0 : 1, 1) + Little(header.width - 1, 2) +
            Little(header.height - 1, 1) + Little(std::uint64_t(header.channels - 1), 1) +
            Little(std::uint64_t(depth), 1) + Little(std::uint64_t(compression), 1) +
            Little(dataOffset, 4);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fuzzbytes.h"
-#include "shared/psd/psdheader.h"
+#include "shared/psd/psdcontents.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@
 // the data begins. Small enough that every input is read in a moment.
 struct StreamShape {
     PsdHeader header;
-    int compression = 0;
+    Compression compression = Compression::Raw;
     std::uint64_t dataOffset = 0;
 
     static StreamShape Read(FuzzBytes &input);

@@ -10,6 +10,8 @@ packages=(
     libmagick++-6.q16-dev imagemagick    # the second decoder; convert for fixtures and baselines
     zlib1g-dev libjpeg62-turbo-dev       # the streaming reader of large files
     liblcms2-dev libgs-common            # colour management; CMYK and RGB profiles for tests
+    libexiv2-dev nettle-dev              # EXIF, IPTC and XMP into the JPEG file; their digests
+    libimage-exiftool-perl               # reads the JPEG files' metadata back in tests
     fonts-liberation                     # metric-compatible stand-in for Arial
     xvfb xauth openbox xdotool x11-utils # a real X desktop for screenshots
     desktop-file-utils                   # checks the menu entry

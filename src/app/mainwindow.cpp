@@ -74,6 +74,7 @@ MainWindow::MainWindow(const WindowHooks &hooks, QWidget *parent)
     startUp();
     connect(&m_run, &ConversionRun::EntryFinished, this, &MainWindow::showProgress);
     connect(&m_run, &ConversionRun::Finished, this, &MainWindow::finishRun);
+    connect(&m_folderIntake, &FolderIntake::ScansEnded, this, &MainWindow::closeIfAsked);
 }
 
 void MainWindow::buildControls()
@@ -170,13 +171,11 @@ void MainWindow::addFiles()
 void MainWindow::addFolder()
 {
     m_folderIntake.Run();
-    closeIfAsked();
 }
 
 void MainWindow::addArguments(const QByteArrayList &arguments)
 {
     m_folderIntake.AddArguments(arguments);
-    closeIfAsked();
 }
 
 void MainWindow::convert()
@@ -225,9 +224,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    // A run ends after the entries in hand and a scan at its next yield; the window goes then.
+    // A run ends after the entries in hand and a scan at its next check; the window goes when
+    // both have said so.
     m_run.Cancel();
-    m_intakeHost.StopScans();
+    m_folderIntake.Stop();
     m_closeAsked = true;
     event->ignore();
 }

@@ -19,7 +19,7 @@ inline constexpr char HomePageAddress[] = "https://quillmere.example.org/";
 // The program's one window: the file list, the three action buttons and the progress bar.
 // While a run goes on the window refuses all input to its controls but keeps painting, with the
 // busy pointer over it; closing it then stops the run after the files in hand and ends the
-// program without a closing message.
+// program without a closing message. A folder scan leaves the window free, and a close stops it.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -30,8 +30,9 @@ public:
 
     FileList &list() { return m_list; }
     ConversionRun &run() { return m_run; }
+    FolderIntake &folderIntake() { return m_folderIntake; }
     // What the file manager's "Open With" or a shell names: gathered as a scan, which a close
-    // ends at its next yield.
+    // ends at its next check.
     void addArguments(const QByteArrayList &arguments);
 
 protected:
@@ -63,6 +64,6 @@ private:
     QToolButton *m_addFolderButton = nullptr;
     QToolButton *m_convertButton = nullptr;
     QProgressBar *m_progressBar = nullptr;
-    // A close that came while work was going on; the window goes once the work has returned.
+    // A close that came while work was going on; the window goes once the work has ended.
     bool m_closeAsked = false;
 };

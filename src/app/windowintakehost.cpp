@@ -26,8 +26,6 @@ QString WindowIntakeHost::ChooseFolder(const QString &prompt)
 
 void WindowIntakeHost::SetBusy(bool busy)
 {
-    // Holds nest: a run can start inside a scan's yield, and the pointer stays busy until the
-    // last one lets go.
     if (busy)
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else

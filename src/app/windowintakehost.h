@@ -7,8 +7,7 @@
 class QWidget;
 
 // The window's side of the two intakes that ask the user: its dialogs, reached through the
-// hooks so that tests answer them, the busy pointer over the program, and its closing, which ends
-// a scan.
+// hooks so that tests answer them, and the busy pointer over the program.
 class WindowIntakeHost : public FileChooser, public FolderIntakeHost
 {
 public:
@@ -19,13 +18,8 @@ public:
                     const QString &defaultAnswer) override;
     QString ChooseFolder(const QString &prompt) override;
     void SetBusy(bool busy) override;
-    bool ScanShouldStop() const override { return m_stopScans; }
-
-    // Every scan, the running ones and any started later, ends at its next yield.
-    void StopScans() { m_stopScans = true; }
 
 private:
     QWidget &m_window;
     const WindowHooks &m_hooks;
-    bool m_stopScans = false;
 };

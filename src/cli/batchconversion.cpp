@@ -81,9 +81,9 @@ int BatchConversion::Run()
     m_clock.start();
     std::signal(SIGTERM, AskTerminate);
     StoppableScan scan;
-    m_sources = EntriesOfArguments(m_line.Paths(), m_line.Extension(), scan);
     // A search cut short found too little to say "nothing to convert".
-    if (scan.ScanShouldStop()) {
+    if (!GatherArguments(m_line.Paths(), m_line.Extension(), scan,
+                         [this](const QByteArrayList &files) { m_sources += files; })) {
         Write("Stopped while gathering files: nothing converted.\n");
         return 1;
     }
@@ -101,6 +101,7 @@ RunReport BatchConversion::Convert()
     ConversionRun run;
     if (m_line.Jobs() > 0)
         run.SetWorkerCount(m_line.Jobs());
+    run.SetStripMetadata(m_line.StripMetadata());
     connect(&run, &ConversionRun::EntryFinished, this,
             [this](int, const EntryResult &result) { OnEntryFinished(result); });
     connect(&m_ticker, &QTimer::timeout, &run, [&run] {

@@ -23,6 +23,8 @@ CommandLine::CommandLine(const QByteArrayList &arguments)
         } else if (argument == "--version") {
             m_action = Action::Version;
             return;
+        } else if (argument == "--strip-metadata") {
+            m_stripMetadata = true;
         } else if (const qsizetype equals = argument.indexOf('='); equals > 0) {
             TakeOption(argument.left(equals), argument.mid(equals + 1));
         } else if (i + 1 < arguments.size()) {
@@ -67,7 +69,7 @@ void CommandLine::Refuse(const QString &error)
 QString CommandLine::UsageText()
 {
     return QStringLiteral(
-        "Usage: quillmere-convert [--jobs N] [--extension EXT] PATH...\n"
+        "Usage: quillmere-convert [--jobs N] [--extension EXT] [--strip-metadata] PATH...\n"
         "Converts Photoshop documents to JPEG files beside them: folder/name.psd becomes\n"
         "folder/name.jpg. A file named is converted whatever its extension; a folder is\n"
         "searched, with all its subfolders except hidden ones, for files whose name ends in\n"
@@ -77,6 +79,8 @@ QString CommandLine::UsageText()
         "  --jobs N         convert N files at once (default: one per usable core)\n"
         "  --extension EXT  what folders are searched for, without the dot (default: psd;\n"
         "                   * takes every file, ? any one character)\n"
+        "  --strip-metadata write the picture only: no resolution, EXIF, IPTC, XMP or\n"
+        "                   colour profile (by default they are kept, made true for the JPEG)\n"
         "  --help           show this text\n"
         "  --version        show the version\n"
         "\n"

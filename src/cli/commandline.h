@@ -19,6 +19,7 @@ public:
     // Workers at once; 0 for the default, one per usable core.
     int Jobs() const { return m_jobs; }
     const QString &Extension() const { return m_extension; }
+    bool StripMetadata() const { return m_stripMetadata; }
     const QByteArrayList &Paths() const { return m_paths; }
 
     static QString UsageText();
@@ -31,5 +32,6 @@ private:
     QString m_error;
     int m_jobs = 0;
     QString m_extension = QStringLiteral("psd");
+    bool m_stripMetadata = false;
     QByteArrayList m_paths;
 };

@@ -2,12 +2,19 @@
 
 #include "filelist/filelist.h"
 #include "filelist/folderintakehost.h"
-#include "scan/argumententries.h"
-#include "scan/gatherfiles.h"
+#include "scan/folderscanner.h"
 
 #include <QFile>
 
-FolderIntake::FolderIntake(FileList &list, FolderIntakeHost &host) : m_list(list), m_host(host) {}
+FolderIntake::FolderIntake(FileList &list, FolderIntakeHost &host) : m_list(list), m_host(host)
+{
+    connect(&Scanner(), &FolderScanner::FoldersFound, this,
+            [this](const QList<QByteArrayList> &folders) {
+                for (const QByteArrayList &paths : folders)
+                    m_list.AppendPaths(paths);
+            });
+    connect(&Scanner(), &FolderScanner::RequestEnded, this, &FolderIntake::RequestEnded);
+}
 
 void FolderIntake::Run()
 {
@@ -17,26 +24,34 @@ void FolderIntake::Run()
     const QString folder = m_host.ChooseFolder(FolderPrompt);
     if (folder.isEmpty())
         return;
+    Asked();
     // The chooser speaks text; the scan below it reads names as bytes.
-    WhileBusy([&] {
-        GatherFiles(QFile::encodeName(folder), extension, m_host,
-                    [this](const QByteArrayList &paths) { m_list.AppendPaths(paths); });
-    });
+    Scanner().AskFolder(QFile::encodeName(folder), extension);
 }
 
 void FolderIntake::AddArguments(const QByteArrayList &arguments)
 {
     if (arguments.isEmpty())
         return;
-    WhileBusy(
-        [&] { m_list.AppendPaths(EntriesOfArguments(arguments, QStringLiteral("psd"), m_host)); });
+    Asked();
+    Scanner().AskArguments(arguments);
 }
 
-void FolderIntake::WhileBusy(const std::function<void()> &work)
+void FolderIntake::Stop()
 {
-    if (m_scans++ == 0)
+    Scanner().Stop();
+}
+
+void FolderIntake::Asked()
+{
+    if (m_pending++ == 0)
         m_host.SetBusy(true);
-    work();
-    if (--m_scans == 0)
-        m_host.SetBusy(false);
+}
+
+void FolderIntake::RequestEnded()
+{
+    if (--m_pending > 0)
+        return;
+    m_host.SetBusy(false);
+    emit ScansEnded();
 }

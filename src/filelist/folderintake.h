@@ -1,20 +1,24 @@
 #pragma once
 
+#include "scan/scanthread.h"
+
 #include <QByteArrayList>
 #include <QLatin1StringView>
+#include <QObject>
 #include <QString>
-
-#include <functional>
 
 class FileList;
 class FolderIntakeHost;
+class FolderScanner;
 
 // "Add All File(s) In Folder": asks for an extension and a folder, then appends every file of
-// that extension in the folder and below it, one insertion per folder. Shows no message.
-// Run() may be re-entered from a yield of the walk (a second scan, a drop, a removal): each
-// run keeps its own state and only appends, so none of them loses an entry.
-class FolderIntake
+// that extension in the folder and below it, one insertion per folder. Shows no message. The
+// scan runs on a thread of its own; the list, the prompts and everything else on the window
+// stay free meanwhile, and a scan asked for while one runs follows it.
+class FolderIntake : public QObject
 {
+    Q_OBJECT
+
 public:
     static constexpr QLatin1StringView ExtensionPrompt{"Enter file extension to load:"};
     static constexpr QLatin1StringView PromptTitle{"Quillmere"};
@@ -24,18 +28,26 @@ public:
     FolderIntake(FileList &list, FolderIntakeHost &host);
 
     void Run();
-    // Paths named on the command line, gathered as EntriesOfArguments gathers them, for psd
+    // Paths named on the command line, gathered as GatherArguments gathers them, for psd
     // files; asks nothing.
     void AddArguments(const QByteArrayList &arguments);
-    // A scan is going on, or one nested in its yields.
-    bool IsScanning() const { return m_scans > 0; }
+    // A scan is running or waiting for its turn.
+    bool IsScanning() const { return m_pending > 0; }
+    // Ends the running scan at its next check and drops the waiting ones, for good.
+    void Stop();
+    FolderScanner &Scanner() const { return m_thread.Scanner(); }
+
+signals:
+    // The last scan asked for has ended, stopped or not.
+    void ScansEnded();
 
 private:
-    // The pointer stays busy while the work runs and any scan nested in its yields.
-    void WhileBusy(const std::function<void()> &work);
+    void Asked();
+    void RequestEnded();
 
     FileList &m_list;
     FolderIntakeHost &m_host;
-    // Scans in progress, nested ones included: the pointer stays busy until the last ends.
-    int m_scans = 0;
+    ScanThread m_thread;
+    // Scans asked for and not yet ended: the pointer is busy while there are any.
+    int m_pending = 0;
 };

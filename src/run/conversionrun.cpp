@@ -1,26 +1,44 @@
 #include "run/conversionrun.h"
 
-#include "run/targetpath.h"
 #include "run/workerbudget.h"
 #include "run/workerclient.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QThread>
+
+namespace
+{
+
+// How many entries beyond one per worker are prepared ahead of the hand-out: enough that no
+// worker waits on it, few enough that a folder removed during the run is seen.
+constexpr int PrepareAhead = 2;
+
+} // namespace
 
 ConversionRun::ConversionRun(QObject *parent)
     : QObject(parent),
       m_workerProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmere-worker")),
-      m_workerCount(UsableCores())
+      m_workerCount(UsableCores()), m_preparing(new QThread), m_preparer(new EntryPreparer)
 {
+    m_preparer->moveToThread(m_preparing);
+    connect(m_preparing, &QThread::finished, m_preparer, &QObject::deleteLater);
+    connect(m_preparing, &QThread::finished, m_preparing, &QObject::deleteLater);
+    connect(m_preparer, &EntryPreparer::Prepared, this, &ConversionRun::OnPrepared);
+    m_preparing->start();
 }
 
-ConversionRun::~ConversionRun() = default;
+ConversionRun::~ConversionRun()
+{
+    // The thread ends after what it is doing, which a hung share may draw out.
+    m_preparing->quit();
+}
 
 void ConversionRun::SetWorkerCount(int count)
 {
     if (!m_running && std::max(1, count) != m_workerCount) {
         m_workerCount = std::max(1, count);
-        m_slots.clear();
+        m_workers.clear();
     }
 }
 
@@ -28,28 +46,28 @@ void ConversionRun::SetWorkerProgram(const QString &program)
 {
     if (!m_running && program != m_workerProgram) {
         m_workerProgram = program;
-        m_slots.clear();
+        m_workers.clear();
     }
 }
 
 void ConversionRun::SetTimeLimitMs(int limit)
 {
     m_timeLimitMs = limit;
-    for (Slot &slot : m_slots)
-        slot.worker->SetTimeLimitMs(limit);
+    for (Worker &worker : m_workers)
+        worker.client->SetTimeLimitMs(limit);
 }
 
 void ConversionRun::StartWorkers()
 {
-    if (!m_slots.empty())
+    if (!m_workers.empty())
         return;
-    for (int s = 0; s < m_workerCount; ++s) {
-        m_slots.push_back(Slot{std::make_unique<WorkerClient>(m_workerProgram), -1});
-        WorkerClient *worker = m_slots.back().worker.get();
-        worker->SetTimeLimitMs(m_timeLimitMs);
-        connect(worker, &WorkerClient::Finished, this,
-                [this, s](const wire::Response &response) { OnWorkerFinished(s, response); });
-        worker->Start();
+    for (int w = 0; w < m_workerCount; ++w) {
+        m_workers.push_back(Worker{std::make_unique<WorkerClient>(m_workerProgram), -1});
+        WorkerClient *client = m_workers.back().client.get();
+        client->SetTimeLimitMs(m_timeLimitMs);
+        connect(client, &WorkerClient::Finished, this,
+                [this, w](const wire::Response &response) { OnWorkerFinished(w, response); });
+        client->Start();
     }
 }
 
@@ -58,17 +76,18 @@ bool ConversionRun::Start(const QByteArrayList &sources)
     if (m_running)
         return false;
     StartWorkers();
-    // Targets and estimates wait for each entry's turn: a long list starts at once, and a
-    // folder that goes meanwhile is seen.
     m_report = RunReport();
     for (const QByteArray &source : sources)
         m_report.entries.append({source, {}, wire::Status::NotConverted, {}});
-    m_estimates.assign(std::size_t(sources.size()), 0);
+    m_needs.assign(std::size_t(sources.size()), {});
     m_memoryBudget = MemoryBudgetBytes();
     m_next = 0;
+    m_asked = 0;
     m_prepared = 0;
     m_running = true;
+    m_handingOut = true;
     m_stopRequested = false;
+    AskAhead();
     // The caller hears of the first entry only once it is back in the event loop.
     QMetaObject::invokeMethod(this, &ConversionRun::HandOut, Qt::QueuedConnection);
     return true;
@@ -77,19 +96,39 @@ bool ConversionRun::Start(const QByteArrayList &sources)
 void ConversionRun::Cancel()
 {
     m_stopRequested = m_running;
+    // With nothing in hand the run ends now, not once an entry being prepared comes back.
+    if (m_handingOut && m_inFlight == 0)
+        QMetaObject::invokeMethod(this, &ConversionRun::HandOut, Qt::QueuedConnection);
+}
+
+void ConversionRun::AskAhead()
+{
+    const int until = std::min(int(m_report.entries.size()), m_next + m_workerCount + PrepareAhead);
+    for (; !m_stopRequested && m_asked < until; ++m_asked) {
+        QMetaObject::invokeMethod(
+            m_preparer,
+            [preparer = m_preparer, run = m_runNumber, index = m_asked,
+             source = m_report.entries[m_asked].source] { preparer->Prepare(run, index, source); });
+    }
+}
+
+void ConversionRun::OnPrepared(int run, int index, const PreparedEntry &entry)
+{
+    if (run != m_runNumber)
+        return;
+    m_report.entries[index].target = entry.target;
+    m_needs[index] = entry;
+    m_prepared = index + 1;
+    HandOut();
 }
 
 void ConversionRun::HandOut()
 {
-    const int n = int(m_report.entries.size());
-    while (!m_stopRequested && m_next < n) {
+    if (!m_handingOut)
+        return;
+    while (!m_stopRequested && m_next < m_prepared) {
         const int index = m_next;
         EntryResult &entry = m_report.entries[index];
-        if (m_prepared == index) {
-            entry.target = TargetPathOf(entry.source);
-            m_estimates[index] = entry.target.isEmpty() ? 0 : MemoryEstimateOf(entry.source);
-            ++m_prepared;
-        }
         if (entry.target.isEmpty()) {
             // No folder means no safe place for its JPEG.
             ++m_next;
@@ -99,18 +138,22 @@ void ConversionRun::HandOut()
             emit EntryFinished(index, entry);
             continue;
         }
-        const int slot = CanStart(index) ? IdleSlot() : -1;
-        if (slot < 0)
+        const int worker = CanStart(index) ? IdleWorker() : -1;
+        if (worker < 0)
             break;
-        m_slots[slot].entry = index;
+        m_workers[worker].entry = index;
         ++m_inFlight;
-        m_memoryInHand += m_estimates[index];
+        m_memoryInHand += m_needs[index].memoryBytes;
         ++m_next;
         emit EntryStarted(index);
-        m_slots[slot].worker->Convert(entry.source, entry.target);
+        m_workers[worker].client->Convert(entry.source, entry.target, m_needs[index].sourceBytes,
+                                          m_options);
     }
-    if (m_inFlight > 0)
+    AskAhead();
+    if (m_inFlight > 0 || (!m_stopRequested && m_next < int(m_report.entries.size())))
         return;
+    m_handingOut = false;
+    ++m_runNumber;
     m_report.stopped = m_stopRequested;
     // From the event loop itself, so that what the caller does then (a modal message) does not
     // run inside a worker's notification.
@@ -127,33 +170,33 @@ bool ConversionRun::CanStart(int entry) const
 {
     if (m_inFlight == 0)
         return true;
-    if (m_memoryInHand + m_estimates[entry] > m_memoryBudget)
+    if (m_memoryInHand + m_needs[entry].memoryBytes > m_memoryBudget)
         return false;
     // Two entries with one target never run together, so the first in the list wins.
     const QByteArray &target = m_report.entries[entry].target;
-    return std::none_of(m_slots.cbegin(), m_slots.cend(), [&](const Slot &slot) {
-        return slot.entry >= 0 && m_report.entries[slot.entry].target == target;
+    return std::none_of(m_workers.cbegin(), m_workers.cend(), [&](const Worker &worker) {
+        return worker.entry >= 0 && m_report.entries[worker.entry].target == target;
     });
 }
 
-int ConversionRun::IdleSlot() const
+int ConversionRun::IdleWorker() const
 {
-    for (std::size_t s = 0; s < m_slots.size(); ++s) {
-        if (m_slots[s].entry < 0)
-            return int(s);
+    for (std::size_t w = 0; w < m_workers.size(); ++w) {
+        if (m_workers[w].entry < 0)
+            return int(w);
     }
     return -1;
 }
 
-void ConversionRun::OnWorkerFinished(std::size_t slot, const wire::Response &response)
+void ConversionRun::OnWorkerFinished(std::size_t worker, const wire::Response &response)
 {
-    const int index = m_slots[slot].entry;
+    const int index = m_workers[worker].entry;
     EntryResult &entry = m_report.entries[index];
     entry.status = response.status;
     entry.detail = QString::fromStdString(response.detail);
-    m_slots[slot].entry = -1;
+    m_workers[worker].entry = -1;
     --m_inFlight;
-    m_memoryInHand -= m_estimates[index];
+    m_memoryInHand -= m_needs[index].memoryBytes;
     emit EntryFinished(index, entry);
     HandOut();
 }

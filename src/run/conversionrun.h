@@ -1,6 +1,8 @@
 #pragma once
 
+#include "run/entrypreparer.h"
 #include "run/runreport.h"
+#include "shared/protocol/wireformat.h"
 
 #include <QByteArrayList>
 #include <QObject>
@@ -8,20 +10,23 @@
 #include <memory>
 #include <vector>
 
+class QThread;
 class WorkerClient;
 
 // Converts a batch: every source becomes a JPEG file beside it, made by worker processes so
 // that no file can harm the caller. Entries are handed out in list order to as many workers as
 // are idle; entries that share a target never run together, and a new entry waits while the
-// images in hand would not leave room for its own. Everything it reports comes as signals from
-// the event loop, never from inside a call. The workers start with the first run and serve
-// every later one.
+// images in hand would not leave room for its own. Each entry's target and what it may take are
+// found on a thread of its own, a few entries ahead of its turn, so a slow share never holds up
+// the caller. Everything it reports comes as signals from the event loop, never from inside a
+// call. The workers start with the first run and serve every later one.
 class ConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
     explicit ConversionRun(QObject *parent = nullptr);
+    // Returns at once, whatever its workers and its preparation are in the middle of.
     ~ConversionRun() override;
 
     // How many workers convert at once (by default one per usable core), the program they run,
@@ -30,12 +35,15 @@ public:
     void SetWorkerCount(int count);
     void SetWorkerProgram(const QString &program);
     void SetTimeLimitMs(int limit);
+    // The JPEG files get the picture only: no resolution, EXIF, IPTC, XMP or colour profile.
+    void SetStripMetadata(bool strip) { m_options.stripMetadata = strip; }
 
     // Starts the workers ahead of the first run, e.g. before a timed one.
     void StartWorkers();
     // Converts the sources (the file system's bytes); false while a run is going on.
     bool Start(const QByteArrayList &sources);
-    // No further entry is handed out; the ones in hand finish, then Finished follows.
+    // No further entry is handed out; the ones in hand finish, then Finished follows, without
+    // waiting for an entry still being prepared.
     void Cancel();
     bool IsRunning() const { return m_running; }
 
@@ -46,28 +54,37 @@ signals:
     void Finished(const RunReport &report);
 
 private:
-    struct Slot {
-        std::unique_ptr<WorkerClient> worker;
+    // A worker and the entry it converts.
+    struct Worker {
+        std::unique_ptr<WorkerClient> client;
         int entry = -1; // -1 while idle
     };
 
+    void AskAhead();
+    void OnPrepared(int run, int index, const PreparedEntry &entry);
     void HandOut();
     bool CanStart(int entry) const;
-    int IdleSlot() const;
-    void OnWorkerFinished(std::size_t slot, const wire::Response &response);
+    int IdleWorker() const;
+    void OnWorkerFinished(std::size_t worker, const wire::Response &response);
 
     QString m_workerProgram;
     int m_workerCount;
     int m_timeLimitMs = 0;
-    std::vector<Slot> m_slots;
+    wire::Options m_options;
+    std::vector<Worker> m_workers;
+    QThread *m_preparing;      // ends and goes by itself after this run is gone
+    EntryPreparer *m_preparer; // lives on m_preparing
+    int m_runNumber = 0;       // tells this run's preparations from an earlier one's
     RunReport m_report;
-    std::vector<qint64> m_estimates;
+    std::vector<PreparedEntry> m_needs;
     qint64 m_memoryBudget = 0;
     qint64 m_memoryInHand = 0;
     int m_next = 0;     // the next entry to hand out
-    int m_prepared = 0; // entries whose target and estimate are known
+    int m_asked = 0;    // entries given to the preparer
+    int m_prepared = 0; // entries whose preparation is back
     int m_inFlight = 0;
     bool m_running = false;
+    bool m_handingOut = false; // until the run's end is on its way
     bool m_stopRequested = false;
 };
 

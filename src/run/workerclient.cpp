@@ -1,29 +1,20 @@
 #include "run/workerclient.h"
 
-#include "shared/protocol/tempname.h"
+#include "run/workerprocess.h"
 
 #include <QScopedValueRollback>
 
 #include <csignal>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
 constexpr int BaseTimeLimitMs = 60'000;
 constexpr int TimeLimitMsPerMiB = 10'000;
-constexpr int StartWaitMs = 10'000;
 // What the system's loader exits with when the program or a library it needs cannot be run.
 constexpr int ExitCannotExecute = 126;
 constexpr int ExitNotFound = 127;
-
-qint64 FileSize(const QByteArray &path)
-{
-    struct stat info = {};
-    return ::stat(path.constData(), &info) == 0 ? qint64(info.st_size) : 0;
-}
 
 int TimeLimitMs(qint64 sourceBytes)
 {
@@ -42,107 +33,72 @@ WorkerClient::WorkerClient(const QString &program, QObject *parent)
     : QObject(parent), m_program(program)
 {
     m_timer.setSingleShot(true);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    connect(&m_process, &QProcess::readyReadStandardOutput, this, &WorkerClient::OnReadyRead);
-    connect(&m_process, &QProcess::finished, this, &WorkerClient::OnProcessEnded);
-    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        m_scratch.reset();
-        if (m_busy)
-            Finish({wire::Status::ConverterMissing, m_process.errorString().toStdString()});
-    });
     connect(&m_timer, &QTimer::timeout, this, &WorkerClient::OnTimeout);
 }
 
 WorkerClient::~WorkerClient()
 {
-    // Workers are only destroyed between entries; an idle worker ends on end of input.
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(2000))
-            m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-}
-
-void WorkerClient::Convert(const QByteArray &source, const QByteArray &target)
-{
-    Q_ASSERT(!m_busy);
-    // A process we killed may not be reaped yet; its end must not be taken for this entry's.
-    if (m_killed)
-        m_process.waitForFinished(StartWaitMs);
-    const QScopedValueRollback<bool> converting(m_converting, true);
-    m_busy = true;
-    m_timedOut = false;
-    m_target = target;
-    if (!EnsureStarted())
-        return;
-    const std::string bytes = wire::EncodeRequest({source.toStdString(), target.toStdString()});
-    m_process.write(bytes.data(), qint64(bytes.size()));
-    // Into the pipe now rather than on a later turn of the event loop: with small files the
-    // worker would otherwise wait on us.
-    m_process.waitForBytesWritten(0);
-    m_timer.start(m_timeLimitMs > 0 ? m_timeLimitMs : TimeLimitMs(FileSize(source)));
+    if (m_process)
+        m_process->Retire();
 }
 
 void WorkerClient::Start()
 {
-    if (m_process.state() != QProcess::NotRunning)
+    if (m_process)
         return;
-    m_buffer.clear();
-    m_scratch = std::make_unique<QTemporaryDir>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (m_scratch->isValid()) {
-        environment.insert(QStringLiteral("MAGICK_TEMPORARY_PATH"), m_scratch->path());
-        environment.insert(QStringLiteral("TMPDIR"), m_scratch->path());
-    }
-    m_process.setProcessEnvironment(environment);
-    m_process.start(m_program, {}, QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_process = new WorkerProcess(m_program, this);
+    connect(m_process, &WorkerProcess::Started, this, &WorkerClient::SendHeld);
+    connect(m_process, &WorkerProcess::Answered, this, &WorkerClient::Finish);
+    connect(m_process, &WorkerProcess::Ended, this, &WorkerClient::OnEnded);
+    connect(m_process, &WorkerProcess::FailedToStart, this, &WorkerClient::OnFailedToStart);
+    m_process->Start();
 }
 
-bool WorkerClient::EnsureStarted()
+void WorkerClient::Convert(const QByteArray &source, const QByteArray &target, qint64 sourceBytes,
+                           const wire::Options &options)
 {
+    Q_ASSERT(!m_busy);
+    const QScopedValueRollback<bool> converting(m_converting, true);
+    m_busy = true;
+    m_sent = false;
+    m_timedOut = false;
+    m_request = {source.toStdString(), target.toStdString(), options};
+    m_entryLimitMs = m_timeLimitMs > 0 ? m_timeLimitMs : TimeLimitMs(sourceBytes);
     Start();
-    if (m_process.state() != QProcess::Running && !m_process.waitForStarted(StartWaitMs)) {
-        // errorOccurred may already have finished the entry.
-        if (m_busy)
-            Finish({wire::Status::ConverterMissing, m_process.errorString().toStdString()});
-        return false;
-    }
-    m_pid = m_process.processId();
-    return true;
+    SendHeld();
 }
 
-void WorkerClient::OnReadyRead()
+void WorkerClient::SendHeld()
 {
-    const QByteArray bytes = m_process.readAllStandardOutput();
-    m_buffer.append(bytes.constData(), std::size_t(bytes.size()));
-    bool malformed = false;
-    std::optional<wire::Response> response = wire::TakeResponse(m_buffer, malformed);
-    if (malformed || (response && !m_busy)) {
-        // A worker that talks out of turn cannot be trusted with the next entry.
-        if (!m_killed)
-            Kill();
+    if (!m_busy || m_sent || !m_process || !m_process->IsReady())
         return;
-    }
-    // Even after a kill for time: its answer means the JPEG file is whole and in place, and the
-    // next entry waits for the process to be reaped.
-    if (response)
-        Finish(*response);
+    m_sent = true;
+    m_process->Send(m_request);
+    m_timer.start(m_entryLimitMs);
 }
 
-void WorkerClient::OnProcessEnded(int exitCode, QProcess::ExitStatus exitStatus)
+void WorkerClient::OnEnded(int exitCode, QProcess::ExitStatus exitStatus)
 {
-    // Whatever its decoders left there goes with the process, however it ended.
-    m_scratch.reset();
-    m_killed = false;
+    LetGoOfProcess();
     if (!m_busy)
         return;
-    // It may have died halfway through a save: take its temporary file away with it.
-    if (!m_target.isEmpty() && m_pid > 0)
-        ::unlink(TemporaryTargetFor(m_target.toStdString(), m_pid).c_str());
-    Finish(WhyItEnded(exitCode, exitStatus));
+    // Held while a killed process was still being reaped: a fresh one takes it.
+    if (!m_sent)
+        Start();
+    else
+        Finish(WhyItEnded(exitCode, exitStatus));
+}
+
+void WorkerClient::OnFailedToStart(const QString &reason)
+{
+    LetGoOfProcess();
+    Finish({wire::Status::ConverterMissing, reason.toStdString()});
+}
+
+void WorkerClient::LetGoOfProcess()
+{
+    m_process->deleteLater();
+    m_process = nullptr;
 }
 
 wire::Response WorkerClient::WhyItEnded(int exitCode, QProcess::ExitStatus exitStatus) const
@@ -163,13 +119,7 @@ wire::Response WorkerClient::WhyItEnded(int exitCode, QProcess::ExitStatus exitS
 void WorkerClient::OnTimeout()
 {
     m_timedOut = true;
-    Kill();
-}
-
-void WorkerClient::Kill()
-{
-    m_killed = true;
-    m_process.kill();
+    m_process->Kill();
 }
 
 void WorkerClient::Finish(wire::Response response)

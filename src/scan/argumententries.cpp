@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -29,26 +30,32 @@ bool IsFolder(const QByteArray &path)
 
 } // namespace
 
-QByteArrayList EntriesOfArguments(const QByteArrayList &arguments, const QString &extension,
-                                  ScanControl &control)
+bool GatherArguments(const QByteArrayList &arguments, const QString &extension,
+                     ScanControl &control, const TakeFiles &take)
 {
-    QByteArrayList entries;
+    // Arguments in a row that are not folders go on together, as the files of one folder do.
+    QByteArrayList others;
     const QByteArray current = CurrentFolder();
     for (const QByteArray &argument : arguments) {
         if (control.ScanShouldStop())
-            break;
+            return false;
         if (argument.isEmpty())
             continue;
         // Left relative when there is nothing to resolve it against; the run then fails it.
         const QByteArray path =
             argument.startsWith('/') || current.isEmpty() ? argument : current + argument;
-        if (IsFolder(path))
-            GatherFiles(path, extension, control,
-                        [&](const QByteArrayList &files) { entries.append(files); });
-        else
-            entries.append(path);
+        if (!IsFolder(path)) {
+            others.append(path);
+            continue;
+        }
+        if (!others.isEmpty())
+            take(std::exchange(others, {}));
+        if (!GatherFiles(path, extension, control, take))
+            return false;
     }
-    return entries;
+    if (!others.isEmpty())
+        take(others);
+    return true;
 }
 
 QByteArrayList ArgumentBytes(int argc, char **argv)

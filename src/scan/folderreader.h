@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QPair>
 
 #include <dirent.h>
@@ -26,7 +27,8 @@ public:
     // "." and ".." count as hidden, as every name that begins with a dot.
     bool IsHidden() const { return m_entry->d_name[0] == '.'; }
     bool IsSelfOrParent() const;
-    QByteArray Name() const { return QByteArray(m_entry->d_name); }
+    // Good until the next entry.
+    QByteArrayView Name() const { return QByteArrayView(m_entry->d_name); }
     // Follows symbolic links; fills identity when the entry is a folder and one is asked for.
     Kind KindOf(Identity *identity = nullptr) const;
 

@@ -21,11 +21,7 @@ bool FolderWalk::GatherSubfolders(QByteArrayList &queue)
             if (!ListSubfolders(folder, found))
                 return false;
         }
-        for (const QByteArray &folder : std::as_const(found)) {
-            if (!Yield())
-                return false;
-            queue.append(folder);
-        }
+        queue += found;
         level = std::move(found);
     }
     return true;
@@ -34,17 +30,17 @@ bool FolderWalk::GatherSubfolders(QByteArrayList &queue)
 bool FolderWalk::ListSubfolders(const QByteArray &folder, QByteArrayList &found)
 {
     FolderReader reader(folder);
-    if (!Yield())
+    if (m_control.ScanShouldStop())
         return false;
     QList<QPair<ListedName, FolderReader::Identity>> subfolders;
     while (reader.Next()) {
         if (reader.IsHidden())
             continue;
-        if (!Yield())
+        if (m_control.ScanShouldStop())
             return false;
         FolderReader::Identity identity;
         if (reader.KindOf(&identity) == FolderReader::Kind::Folder)
-            subfolders.append({ListedName(reader.Name()), identity});
+            subfolders.append({ListedName(reader.Name().toByteArray()), identity});
     }
     // Sorted before the check, so of two ways into one folder the first listed is the one kept.
     std::sort(subfolders.begin(), subfolders.end(),
@@ -55,10 +51,4 @@ bool FolderWalk::ListSubfolders(const QByteArray &folder, QByteArrayList &found)
         m_entered.insert(identity);
     }
     return true;
-}
-
-bool FolderWalk::Yield()
-{
-    m_control.Yield();
-    return !m_control.ScanShouldStop();
 }

@@ -7,8 +7,8 @@
 
 class ScanControl;
 
-// The subfolder walk of the folder intake. It yields once per folder listing, once per entry
-// and once per queued folder, and ends early when told the scan should stop. Folders are
+// The subfolder walk of the folder intake. It checks for a stop once per folder listing and
+// once per entry, and ends there when told the scan should stop. Folders are
 // remembered by device and inode, so a link or bind mount that leads back into the tree is
 // walked once and every walk ends.
 class FolderWalk
@@ -24,7 +24,6 @@ public:
 
 private:
     bool ListSubfolders(const QByteArray &folder, QByteArrayList &found);
-    bool Yield();
 
     ScanControl &m_control;
     QSet<FolderReader::Identity> m_entered;

@@ -2,9 +2,10 @@
 
 #include "scan/folderwalk.h"
 #include "scan/matchingfiles.h"
+#include "scan/scancontrol.h"
 
 bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl &control,
-                 const std::function<void(const QByteArrayList &)> &take)
+                 const TakeFiles &take)
 {
     QByteArrayList queue{folder.endsWith('/') ? folder : folder + '/'};
     FolderWalk walk(control);
@@ -12,13 +13,11 @@ bool GatherFiles(const QByteArray &folder, const QString &extension, ScanControl
         return false;
     const QString pattern = QLatin1String("*.") + extension;
     for (const QByteArray &queued : std::as_const(queue)) {
-        QByteArrayList paths;
-        for (const QByteArray &name : ListMatchingFiles(queued, pattern)) {
-            if (!name.startsWith('~'))
-                paths.append(queued + name);
-        }
-        if (!paths.isEmpty())
-            take(paths);
+        if (control.ScanShouldStop())
+            return false;
+        QByteArrayList paths = ListMatchingFiles(queued, pattern);
+        paths.removeIf([&](const QByteArray &path) { return path.at(queued.size()) == '~'; });
+        take(paths);
     }
     return true;
 }

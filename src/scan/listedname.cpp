@@ -1,7 +1,8 @@
 #include "scan/listedname.h"
 
-bool ListedName::operator<(const ListedName &other) const
+bool ListedName::Before(QStringView text, QByteArrayView bytes, QStringView otherText,
+                        QByteArrayView otherBytes)
 {
-    const int folded = m_text.compare(other.m_text, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : m_bytes < other.m_bytes;
+    const int folded = text.compare(otherText, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : bytes < otherBytes;
 }

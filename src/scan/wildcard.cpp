@@ -38,7 +38,7 @@ bool MatchesWhole(QStringView pattern, QStringView name)
 
 } // namespace
 
-bool MatchesWildcard(const QString &pattern, const QString &name)
+bool MatchesWildcard(const QString &pattern, QStringView name)
 {
     if (MatchesWhole(pattern, name))
         return true;

@@ -29,3 +29,8 @@ std::unique_ptr<ColourStep> ColourStepFor(const DecodePlan &plan, const SampleLa
     return std::make_unique<ColourStep>(layout, profile, blend, matted,
                                         std::uint64_t(width) * height);
 }
+
+Decoded DecodedBy(const ColourStep &step)
+{
+    return {step.Detail(), step.ThroughProfile()};
+}

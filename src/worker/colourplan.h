@@ -4,6 +4,7 @@
 // its samples reach the JPEG file through the same ColourStep.
 
 #include "worker/colour/colourstep.h"
+#include "worker/decoded.h"
 #include "worker/decodeplan.h"
 
 #include <cstdint>
@@ -19,3 +20,6 @@ using SampleRows = std::function<const void *(std::uint32_t y)>;
 std::unique_ptr<ColourStep> ColourStepFor(const DecodePlan &plan, const SampleLayout &layout,
                                           std::uint32_t width, std::uint32_t height,
                                           const SampleRows &rows);
+
+// What the step did to the colours, before a decoder names itself.
+Decoded DecodedBy(const ColourStep &step);

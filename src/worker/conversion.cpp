@@ -4,87 +4,69 @@
 #include "worker/decodeplan.h"
 #include "worker/decoders/devilconversion.h"
 #include "worker/jpegfile.h"
+#include "worker/layers/layerconversion.h"
+#include "worker/metadata/metadatawriter.h"
+#include "worker/pathchecks.h"
 #include "worker/scratchfile.h"
 #include "worker/stream/streamconversion.h"
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
 
-bool HasNul(const std::string &path)
+// The JPEG file at jpegPath, by the plan's decoder; the reader takes what is too large for the
+// decoders, and what both fail on.
+Result<Decoded> WriteJpeg(const std::string &source, const std::string &jpegPath,
+                          const DecodePlan &plan, MagickLoader &magick)
 {
-    return path.find('\0') != std::string::npos;
+    if (plan.decoder == Decoder::Layers)
+        return ConvertFromLayers(source, jpegPath, plan);
+    if (plan.decoder == Decoder::Reader)
+        return ConvertByStreaming(source, jpegPath, plan);
+    Result<Decoded> converted = ConvertThroughDevil(source, jpegPath, plan, magick);
+    if (converted || converted.Why().status != wire::Status::Unreadable || !plan.readerTakes)
+        return converted;
+    return ConvertByStreaming(source, jpegPath, plan).WithFreshWorker(converted.NeedsFreshWorker());
 }
 
-// Whatever stands at the target, even a dangling link, stays as it is; and nothing is written
-// relative to wherever the worker happens to run.
-std::optional<wire::Response> CheckTarget(const std::string &target)
+// The document's metadata put into the JPEG file at jpegPath, unless the request strips it; the
+// decoder's detail as the value, with what of the metadata was left out.
+Result<std::string> AddMetadataAsAsked(const wire::Request &request, const std::string &jpegPath,
+                                       const PsdMetadata &metadata, const Decoded &decoded)
 {
-    if (target.empty() || target[0] != '/' || HasNul(target))
-        return wire::Response{wire::Status::Unwritable, "not an absolute file path"};
-    struct stat status = {};
-    if (lstat(target.c_str(), &status) == 0)
-        return wire::Response{wire::Status::AlreadyExists, {}};
-    if (errno != ENOENT)
-        return wire::Response{wire::Status::Unwritable, std::strerror(errno)};
-    return std::nullopt;
+    const std::string &detail = decoded.detail;
+    if (request.options.stripMetadata)
+        return detail;
+    return AddMetadata(jpegPath, metadata, decoded.throughProfile)
+        .Then([&](const std::string &leftOut) {
+            return Result<std::string>(leftOut.empty() ? detail : detail + "; " + leftOut);
+        });
 }
 
-// A pipe or a device could keep a decoder waiting or reading forever.
-std::optional<wire::Response> CheckSource(const std::string &source)
+// The JPEG file is made under a name of the worker's own beside the target, and takes the
+// target's name only once it is whole.
+Result<std::string> ConvertToTarget(const wire::Request &request, const DecodePlan &plan,
+                                    MagickLoader &magick)
 {
-    if (source.empty() || HasNul(source))
-        return wire::Response{wire::Status::Unreadable, "not a file path"};
-    struct stat status = {};
-    if (stat(source.c_str(), &status) != 0)
-        return wire::Response{wire::Status::Unreadable, std::strerror(errno)};
-    if (!S_ISREG(status.st_mode))
-        return wire::Response{wire::Status::Unreadable, "not a regular file"};
-    return std::nullopt;
-}
-
-// The reader takes what is too large for the decoders, and what both fail on.
-wire::Response Decode(const std::string &source, const std::string &jpegPath,
-                      const DecodePlan &plan, MagickLoader &magick, bool &unclean)
-{
-    if (plan.decoder != Decoder::Reader) {
-        const wire::Response converted = ConvertWithDevil(source, jpegPath, plan, magick, unclean);
-        if (converted.status != wire::Status::Unreadable || !plan.readerFallback)
-            return converted;
-    }
-    const wire::Response streamed = ConvertByStreaming(source, jpegPath, plan);
-    unclean = unclean || streamed.status != wire::Status::Ok;
-    return streamed;
+    const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
+    if (!scratch.IsHeld())
+        return Failure{wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
+    return WriteJpeg(request.source, scratch.Path(), plan, magick)
+        .Then([&](const Decoded &decoded) {
+            return AddMetadataAsAsked(request, scratch.Path(), plan.metadata, decoded);
+        })
+        .Then([&] { return PlaceJpeg(scratch.Path(), request.target); });
 }
 
 } // namespace
 
-wire::Response Convert(const wire::Request &request, MagickLoader &magick, bool &unclean)
+Result<std::string> Convert(const wire::Request &request, MagickLoader &magick)
 {
-    unclean = false;
-    if (std::optional<wire::Response> refusal = CheckTarget(request.target))
-        return *refusal;
-    if (std::optional<wire::Response> refusal = CheckSource(request.source))
-        return *refusal;
-    const std::variant<DecodePlan, wire::Response> plan = PlanDecode(request.source);
-    if (const auto *refusal = std::get_if<wire::Response>(&plan))
-        return *refusal;
-
-    const ScratchFile scratch(TemporaryTargetFor(request.target, getpid()));
-    if (!scratch.IsHeld())
-        return {wire::Status::Unwritable, std::strerror(ENAMETOOLONG)};
-    const wire::Response converted =
-        Decode(request.source, scratch.Path(), std::get<DecodePlan>(plan), magick, unclean);
-    if (converted.status != wire::Status::Ok)
-        return converted;
-    if (!IsCompleteJpeg(scratch.Path()))
-        return {wire::Status::Unwritable, "incomplete JPEG file"};
-    const wire::Response placed = MoveWithoutReplacing(scratch.Path(), request.target);
-    if (placed.status != wire::Status::Ok)
-        return placed;
-    return converted;
+    return CheckTarget(request.target)
+        .Then([&] { return CheckSource(request.source); })
+        .Then([&] { return PlanDecode(request.source); })
+        .Then([&](const DecodePlan &plan) { return ConvertToTarget(request, plan, magick); });
 }

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "shared/protocol/wireformat.h"
+#include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
+#include "shared/psd/psdmetadata.h"
+#include "shared/result.h"
 
 #include <cstdint>
 #include <string>
-#include <variant>
 
 // DevIL; ImageMagick for what DevIL cannot read; our own streaming reader for what is too
-// large for either.
-enum class Decoder { Devil, Magick, Reader };
+// large for either; our own compositor for a picture to be rebuilt from its layers.
+enum class Decoder { Devil, Magick, Reader, Layers };
 
 // How the merged image meets the white page of the JPEG file once its transparency is gone.
 enum class Backdrop {
@@ -21,17 +22,20 @@ enum class Backdrop {
 struct DecodePlan {
     Decoder decoder = Decoder::Devil;
     Backdrop backdrop = Backdrop::Ignore;
-    PsdHeader header;       // all zero when the file is no PSD
+    // Only a PSD or PSB file may go to ImageMagick, or through the colour step.
+    bool isPsd = false;
+    PsdHeader header;
     std::string iccProfile; // resource 1039, or empty
+    PsdMetadata metadata;   // for the JPEG file
     // For the reader: where and how the merged image is stored.
-    int compression = 0;
+    Compression compression = Compression::Raw;
     std::uint64_t imageDataOffset = 0;
-    bool readerFallback = false; // the reader takes over when the decoders fail
-
-    // Only a PSD or PSB file may go to ImageMagick.
-    bool IsPsd() const { return header.version != 0; }
+    // Our reader takes the merged image: it reads what is too large for the decoders, and what
+    // they fail on.
+    bool readerTakes = false;
 };
 
-// Which decoder takes the source and how, decided from its header and sections (never from
-// its name); or the response refusing it: too large, or damaged.
-std::variant<DecodePlan, wire::Response> PlanDecode(const std::string &source);
+// Which decoder takes the source and how, decided from its header and sections; or why none
+// may: too large, or damaged. A file whose name ends in .psd or .psb (in any case), or whose
+// first bytes say PSD, must pass the header check; DevIL tries any other as it is.
+Result<DecodePlan> PlanDecode(const std::string &source);

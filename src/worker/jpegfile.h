@@ -1,13 +1,11 @@
 #pragma once
 
-#include "shared/protocol/wireformat.h"
+#include "shared/result.h"
 
 #include <string>
 
-// Whether path holds a whole JPEG stream: it starts with the start-of-image marker and ends
-// with the end-of-image marker, so a save cut short (a full disk) is caught.
-bool IsCompleteJpeg(const std::string &path);
-
-// Moves a finished file to its target without ever replacing a file that stands there.
-// Ok, AlreadyExists when the target appeared meanwhile, or Unwritable with the reason.
-wire::Response MoveWithoutReplacing(const std::string &from, const std::string &to);
+// Moves a finished JPEG file to its target, never replacing a file that stands there. Unwritable
+// when the file is not a whole JPEG stream, from its start-of-image marker to its end-of-image
+// marker (a save cut short by a full disk); AlreadyExists when the target appeared meanwhile;
+// Unwritable with the reason when the move fails.
+Result<> PlaceJpeg(const std::string &from, const std::string &to);

@@ -3,6 +3,7 @@
 // this process, never the window.
 
 #include "shared/protocol/wireformat.h"
+#include "shared/result.h"
 #include "worker/conversion.h"
 #include "worker/decoders/magickloader.h"
 #include "worker/scratchfile.h"
@@ -72,6 +73,14 @@ bool WriteAll(int fd, const std::string &bytes)
     return true;
 }
 
+// Ok with the decoder that served the file, or the failure as it came.
+wire::Response ResponseTo(const Result<std::string> &converted)
+{
+    if (converted)
+        return {wire::Status::Ok, *converted};
+    return {converted.Why().status, converted.Why().detail};
+}
+
 std::size_t HeapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
@@ -98,17 +107,19 @@ int Serve(int in, int out, char **argv, MagickLoader &magick)
     const std::size_t heapAtStart = HeapInUse();
     for (;;) {
         bool malformed = false;
-        bool unclean = false;
+        bool freshWorker = false;
         while (std::optional<wire::Request> request = wire::TakeRequest(buffer, malformed)) {
-            if (!WriteAll(out, wire::EncodeResponse(Convert(*request, magick, unclean))))
+            const Result<std::string> converted = Convert(*request, magick);
+            if (!WriteAll(out, wire::EncodeResponse(ResponseTo(converted))))
                 return ExitBrokenStream;
+            freshWorker = converted.NeedsFreshWorker();
             // A request sent ahead would meet what a failed decoder left behind.
-            if (unclean && !buffer.empty())
+            if (freshWorker && !buffer.empty())
                 return ExitBrokenStream;
         }
         if (malformed)
             return ExitBrokenStream;
-        if (buffer.empty() && (unclean || HeapInUse() > heapAtStart + MaxLeakedBytes))
+        if (buffer.empty() && (freshWorker || HeapInUse() > heapAtStart + MaxLeakedBytes))
             StartAfresh(argv, out);
         const ssize_t got = read(in, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)

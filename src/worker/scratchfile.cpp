@@ -1,5 +1,7 @@
 #include "worker/scratchfile.h"
 
+#include "worker/pathchecks.h"
+
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -70,7 +72,7 @@ void ScratchFile::RemoveOnAbnormalEnd()
 
 ScratchFile::ScratchFile(const std::string &path) : m_path(path)
 {
-    if (path.empty() || path.size() >= sizeof g_heldPath || path.find('\0') != path.npos)
+    if (path.empty() || path.size() >= sizeof g_heldPath || HasNul(path))
         return;
     g_heldPath[0] = '\0';
     std::atomic_signal_fence(std::memory_order_seq_cst);

@@ -93,6 +93,9 @@ void TestConvertCli::runs_data()
         << QByteArrayList{"Stopped while gathering files: nothing converted."} << none;
     QTest::newRow("nothing to convert") << QByteArrayList{"e/x.jpg"} << QByteArrayList{"e"} << 0
                                         << QByteArrayList{"0 files: nothing"} << none;
+    QTest::newRow("strip metadata")
+        << QByteArrayList{"s.psd"} << QByteArrayList{"s.psd", "--strip-metadata"} << 0
+        << QByteArrayList{"1 file: 1 conv"} << QByteArrayList{"s.jpg"};
     const QByteArray usage = "Usage: quillmere-convert [--jobs N]";
     QTest::newRow("no path") << none << none << 2
                              << QByteArrayList{"quillmere-convert: no PATH given", usage} << none;

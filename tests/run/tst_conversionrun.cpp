@@ -1,12 +1,36 @@
 // The run as the window and the command line drive it, through the real workers and DevIL: its
-// signals, several workers, shared targets, stops and the closing message.
+// signals, several workers, shared targets, stops, a caller that never waits, and the closing
+// message.
 #include "run/closingmessage.h"
-#include "run/workerbudget.h"
 #include "support/batch.h"
 #include "support/psdwriter.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace
+{
+
+// The processes whose parent is this one, zombies included.
+QStringList Children()
+{
+    QStringList children;
+    const QByteArray self = QByteArray::number(getpid());
+    for (const QString &pid : QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        // "pid (name) state ppid ...", where the name may hold spaces and parentheses.
+        const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        if (line.mid(line.lastIndexOf(')') + 2).split(' ').value(1) == self)
+            children << pid;
+    }
+    return children;
+}
+
+} // namespace
 
 class TestConversionRun : public QObject
 {
@@ -17,8 +41,10 @@ private slots:
     void workersAgreeWithOne();
     void sameTargetNeverRunsTogether();
     void stopLeavesTheRestNotConverted();
+    void folderGoneBeforeItsTurnIsSeen();
+    void slowStartKeepsTheLoopTurning();
+    void destroyedRunLeavesNoProcess();
     void longFailureListIsCut();
-    void estimatesWhatAWorkerHolds();
 };
 
 void TestConversionRun::workersAgreeWithOne_data()
@@ -36,7 +62,7 @@ void TestConversionRun::workersAgreeWithOne()
     const Files files = {{"first.psd", SmallPsd(300, 200)},
                          {"rowcounts.psd", PsdWriter::TruncatedInRowCounts()},
                          {"resource.psd", PsdWriter::ResourceNameLengthFF()},
-                         {"huge.psd", PsdWriter::ClaimsSize(1, 3, 300'000, 300'000, 8,
+                         {"huge.psd", PsdWriter::ClaimsSize(PsdWriter::Psd, 3, 300'000, 300'000, 8,
                                                             PsdWriter::Rgb, PsdWriter::Raw)},
                          {"wide.PSD", SmallPsd(48, 6)},
                          {"last.psd", SmallPsd(20, 30)}};
@@ -118,6 +144,81 @@ void TestConversionRun::stopLeavesTheRestNotConverted()
                                     wire::Status::NotConverted}));
     QCOMPARE(batch.Contents().filter(QStringLiteral(".jpg")), (QStringList{"s0.jpg", "s1.jpg"}));
     QVERIFY(ClosingMessage(report).endsWith("s3.psd: not converted, the run was stopped"));
+    // A stop before the first entry's turn hands out none.
+    QSignalSpy finished(&batch.run, &ConversionRun::Finished);
+    QVERIFY(batch.run.Start(batch.sources));
+    batch.run.Cancel();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.first().first().value<RunReport>().CountOf(wire::Status::NotConverted), 4);
+}
+
+// Targets are found as an entry's turn comes near, not all when the run starts.
+void TestConversionRun::folderGoneBeforeItsTurnIsSeen()
+{
+    Batch batch;
+    for (int i = 0; i < 6; ++i)
+        batch.Add({{QStringLiteral("s%1.psd").arg(i), SmallPsd()}});
+    batch.Add({{QStringLiteral("later/x.psd"), SmallPsd()}});
+    connect(&batch.run, &ConversionRun::EntryStarted, this, [&batch](int index) {
+        if (index == 0)
+            QDir(batch.dir.filePath("later")).removeRecursively();
+    });
+    const RunReport report = batch.Convert(1);
+
+    QCOMPARE(report.FailedCount(), 1);
+    QCOMPARE(report.entries.last().detail, QStringLiteral("its folder is gone"));
+}
+
+// Each worker sleeps before it reads its first request, while the caller's timer goes on.
+void TestConversionRun::slowStartKeepsTheLoopTurning()
+{
+    Batch batch;
+    batch.run.SetWorkerProgram(WorkerScript(batch.dir, "sleep 1"));
+    for (int i = 0; i < 3; ++i)
+        batch.Add({{QStringLiteral("s%1.psd").arg(i), SmallPsd()}});
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+        ++ticks;
+    });
+    timer.start(10);
+    sinceTick.start();
+    const RunReport report = batch.Convert(2);
+
+    QCOMPARE(report.FailedCount(), 0);
+    QVERIFY2(ticks >= 50 && longestGap < 250, qPrintable(QString::number(longestGap)));
+}
+
+// One worker stuck on its entry, one idle: both go, and so do their scratch folders.
+void TestConversionRun::destroyedRunLeavesNoProcess()
+{
+    QTemporaryDir dir;
+    auto run = std::make_unique<ConversionRun>();
+    run->SetWorkerCount(2);
+    run->SetWorkerProgram(WorkerScript(dir, "dir=$(dirname \"$0\")\n"
+                                            "echo \"$TMPDIR\" >> \"$dir/scratch\"\n"
+                                            "mkdir \"$dir/once\" 2>/dev/null && exec sleep 30"));
+    const QByteArrayList sources = {QFile::encodeName(WriteFile(dir, "a.psd", SmallPsd())),
+                                    QFile::encodeName(WriteFile(dir, "b.psd", SmallPsd()))};
+    QSignalSpy finished(run.get(), &ConversionRun::EntryFinished);
+    QVERIFY(run->Start(sources));
+    QVERIFY(finished.wait(20'000));
+    QTRY_COMPARE(Children().size(), 2);
+
+    QElapsedTimer destroying;
+    destroying.start();
+    run.reset();
+    QVERIFY(destroying.elapsed() < 100);
+    QTRY_COMPARE(Children(), QStringList());
+    QFile scratch(dir.filePath("scratch"));
+    QVERIFY(scratch.open(QIODevice::ReadOnly));
+    const QList<QByteArray> folders = scratch.readAll().trimmed().split('\n');
+    QCOMPARE(folders.size(), 2);
+    for (const QByteArray &folder : folders)
+        QVERIFY(!folder.isEmpty() && !QFileInfo::exists(QString::fromLocal8Bit(folder)));
 }
 
 void TestConversionRun::longFailureListIsCut()
@@ -135,22 +236,6 @@ void TestConversionRun::longFailureListIsCut()
     expected.replace("f0.psd: too large",
                      "f0.psd: too large (" + QString(59, 'x') + QChar(0x2026) + ")");
     QCOMPARE(ClosingMessage(report), expected + QStringLiteral("\nand 2 more"));
-}
-
-void TestConversionRun::estimatesWhatAWorkerHolds()
-{
-    using W = PsdWriter;
-    const QTemporaryDir dir;
-    const auto estimate = [&](const QByteArray &header) {
-        return MemoryEstimateOf(QFile::encodeName(WriteFile(dir, "a.psb", header)));
-    };
-    // A decoder holds the picture and copies of it ...
-    QCOMPARE(estimate(W::ClaimsSize(1, 3, 4000, 4000, 8, W::Rgb, W::Raw)), qint64(4000) * 4000 * 9);
-    // ... unless it is past both, and the worker's reader streams it a few rows at a time; but
-    // DevIL tries an indexed picture whatever its size.
-    QVERIFY(estimate(W::ClaimsSize(2, 3, 20'000, 20'000, 8, W::Rgb, W::Rle)) <= 64 << 20);
-    QCOMPARE(estimate(W::ClaimsSize(2, 1, 24'000, 24'000, 8, W::Indexed, W::Raw)),
-             qint64(24'000) * 24'000 * 3);
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

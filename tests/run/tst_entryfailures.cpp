@@ -40,7 +40,7 @@ void TestEntryFailures::eachEntryEndsCleanly_data()
                .Bytes()
         << S::Unreadable;
     QTest::newRow("PSB, 300,000 square")
-        << "a.psb" << W::ClaimsSize(2, 3, 300'000, 300'000, 8, W::Rgb, W::Raw) << S::TooLarge;
+        << "a.psb" << W::ClaimsSize(W::Psb, 3, 300'000, 300'000, 8, W::Rgb, W::Raw) << S::TooLarge;
     // DevIL leaves an image behind after a failed load, and would save it.
     QTest::newRow("no image") << "a.psd" << QByteArray("text") << S::Unreadable;
     // libjpeg refuses images over 65,500 pixels wide, and DevIL then calls exit(1) with the
@@ -57,6 +57,8 @@ void TestEntryFailures::eachEntryEndsCleanly_data()
     // What stands at these targets is made first, and stays as it is.
     QTest::newRow("existing file") << "file.psd" << good << S::AlreadyExists;
     QTest::newRow("dangling link") << "link.psd" << good << S::AlreadyExists;
+    // Neither the app's look at its header nor the worker may wait on a writer.
+    QTest::newRow("named pipe") << "fifo.psd" << QByteArray() << S::Unreadable;
     QTest::newRow("gone folder") << "gone/x.psd" << QByteArray() << S::Unreadable;
     QTest::newRow("relative path") << "relative.psd" << QByteArray() << S::Unreadable;
     for (const QString &name : QStringList{"Holiday Photos/at the beach", "Ünïcödé 写真/Grüße ☃",
@@ -83,6 +85,8 @@ void TestEntryFailures::eachEntryEndsCleanly()
         QVERIFY(!WriteFile(batch.dir, "file.jpg", "the user's own").isEmpty());
     if (source == "link.psd")
         QVERIFY(QFile::link("nowhere.jpg", target));
+    if (source == "fifo.psd")
+        QCOMPARE(mkfifo(QFile::encodeName(path), 0600), 0);
     if (source == "big.psd")
         batch.run.SetWorkerProgram(WorkerScript(batch.dir, "set -- --address-space-mb 64"));
     if (source == "full.psd") // and the signal that would end it ignored
@@ -150,8 +154,9 @@ void TestEntryFailures::brokenWorkerThenMoreEntries_data()
     QTest::newRow("killed mid-save")
         << QByteArray("echo partial > \"$dir/.f1.jpg.quillmere-$$.jpg\"; kill -TERM $$")
         << wire::Status::ConverterStopped << "converter was stopped (Terminated)";
-    QTest::newRow("too long") << QByteArray("exec sleep 30") << wire::Status::TimedOut
-                              << "took too long";
+    QTest::newRow("too long")
+        << QByteArray("echo partial > \"$dir/.f1.jpg.quillmere-$$.jpg\"; exec sleep 30")
+        << wire::Status::TimedOut << "took too long";
     QTest::newRow("cannot run") << QByteArray("exit 127") << wire::Status::ConverterMissing
                                 << "converter is missing or cannot start (reinstall) (exit code "
                                    "127)";

@@ -16,15 +16,17 @@ QString Verdict(const QByteArray &bytes)
 {
     const QTemporaryDir dir;
     const std::string path = QFile::encodeName(WriteFile(dir, "a.psd", bytes)).toStdString();
-    const auto plan = PlanDecode(path);
-    if (const auto *refusal = std::get_if<wire::Response>(&plan))
-        return QString::fromStdString(refusal->detail);
-    const Decoder decoder = std::get<DecodePlan>(plan).decoder;
+    const Result<DecodePlan> plan = PlanDecode(path);
+    if (!plan)
+        return QString::fromStdString(plan.Why().detail);
+    const Decoder decoder = plan->decoder;
     // The app budgets what the header shows past both decoders as streamed, so it must be.
     const auto header = ReadPsdHeader(path);
-    if (decoder != Decoder::Reader && header && BeyondTheDecoders(*header))
+    const bool banded = decoder == Decoder::Reader || decoder == Decoder::Layers;
+    if (!banded && header && BeyondTheDecoders(*header))
         return "budgeted as streamed";
-    return decoder == Decoder::Devil ? "devil" : decoder == Decoder::Magick ? "magick" : "reader";
+    const char *const names[] = {"devil", "magick", "reader", "layers"};
+    return names[int(decoder)];
 }
 
 } // namespace
@@ -46,46 +48,56 @@ void TestPsdHeader::verdict_data()
     using W = PsdWriter;
     // A header alone gets past the size checks to its missing sections.
     const QString fits = "damaged file: colour mode data cut short";
-    const auto header = [](int version, int channels, quint32 width, quint32 height, int depth) {
+    const auto header = [](PsdVersion version, int channels, quint32 width, quint32 height,
+                           int depth) {
         return W::Header(version, channels, height, width, depth, W::Rgb);
     };
+    // A file named .psd must pass the header check; DevIL would read past a short one.
+    const QByteArray whole = header(W::Psd, 3, 1, 1, 8);
+    QByteArray version3 = whole;
+    version3[5] = 3;
+    QTest::newRow("cut short inside the header")
+        << whole.chopped(1) << "damaged file: cut short inside the header";
+    QTest::newRow("empty") << QByteArray() << "damaged file: cut short inside the header";
+    QTest::newRow("no signature") << "GIF89a" + whole << "damaged file: not a PSD or PSB header";
+    QTest::newRow("unknown version") << version3 << "damaged file: unknown format version 3";
     QTest::newRow("PSD 30,001 high")
-        << header(1, 3, 1, 30001, 8) << "height 30001 pixels, more than 30000";
+        << header(W::Psd, 3, 1, 30001, 8) << "height 30001 pixels, more than 30000";
     // A JPEG file takes no more.
-    QTest::newRow("PSB 65,500 wide") << header(2, 3, 65500, 1, 8) << fits;
+    QTest::newRow("PSB 65,500 wide") << header(W::Psb, 3, 65500, 1, 8) << fits;
     QTest::newRow("PSB 65,501 wide")
-        << header(2, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
+        << header(W::Psb, 1, 65501, 1, 16) << "width 65501 pixels, more than 65500";
     QTest::newRow("PSB 65,501 high")
-        << header(2, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
-    QTest::newRow("57 channels") << header(1, 57, 1, 1, 8) << "57 channels, more than 56";
+        << header(W::Psb, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
+    QTest::newRow("57 channels") << header(W::Psd, 57, 1, 1, 8) << "57 channels, more than 56";
     // Its header check would hold rows of half a gigabyte.
-    QTest::newRow("65,535 bits") << header(2, 3, 65500, 1, 65535)
+    QTest::newRow("65,535 bits") << header(W::Psb, 3, 65500, 1, 65535)
                                  << "65535 bits a sample, more than 32";
-    QTest::newRow("no width") << W::ClaimsSize(1, 3, 0, 10, 8, W::Rgb, W::Rle)
+    QTest::newRow("no width") << W::ClaimsSize(W::Psd, 3, 0, 10, 8, W::Rgb, W::Rle)
                               << "damaged file: 0 x 10 pixels";
-    QTest::newRow("no height") << W::ClaimsSize(2, 3, 10, 0, 8, W::Rgb, W::Raw)
+    QTest::newRow("no height") << W::ClaimsSize(W::Psb, 3, 10, 0, 8, W::Rgb, W::Raw)
                                << "damaged file: 10 x 0 pixels";
-    const int multichannel = 7; // which no decoder but ImageMagick reads
+    // Multichannel, which no decoder but ImageMagick reads:
     QTest::newRow("decoded size")
-        << W::ClaimsSize(2, 9, 16'000, 16'000, 8, multichannel, W::Zip)
+        << W::ClaimsSize(W::Psb, 9, 16'000, 16'000, 8, W::Multichannel, W::Zip)
         << "decoded size 2197 MiB (16000 x 16000 pixels, 9 channels of 8 bits), 2 GiB or more";
     QTest::newRow("depth")
-        << W::ClaimsSize(2, 3, 16'000, 16'000, 32, multichannel, W::Zip)
+        << W::ClaimsSize(W::Psb, 3, 16'000, 16'000, 32, W::Multichannel, W::Zip)
         << "decoded size 2929 MiB (16000 x 16000 pixels, 3 channels of 32 bits), 2 GiB or more";
     QTest::newRow("area for ImageMagick")
-        << W::ClaimsSize(2, 3, 12'000, 12'000, 8, multichannel, W::Zip)
+        << W::ClaimsSize(W::Psb, 3, 12'000, 12'000, 8, W::Multichannel, W::Zip)
         << "12000 x 12000 pixels for ImageMagick, more than 128 megapixels";
     QTest::newRow("past both decoders")
         << W::FlatRows(20'000, 20'000, W::Rgb, [](int y, int c) { return quint8(y + c); })
         << "reader";
-    // Only ImageMagick rebuilds a composite from the layers.
+    // The compositor rebuilds a composite from the layers a band at a time, whatever its size.
     QTest::newRow("a stand-in to rebuild")
         << W(16'001, 1, W::Rgb, [](int, int, int) { return 0xFFFF; })
                .SetLargeFormat(true)
                .SetCompression(W::Rle)
                .AddResource(1057, W::VersionInfo("Adobe Photoshop", false))
                .Bytes()
-        << "16001 x 1 pixels to rebuild from layers, more than 16000 a side";
+        << "layers";
 
     // Photoshop's stand-in for a composite it did not keep is blank; a picture is not.
     const auto almost = [](int x, int y, int c) { return quint16(x + y + c == 22 ? 0 : 0xFFFF); };
@@ -95,7 +107,7 @@ void TestPsdHeader::verdict_data()
     };
     QTest::newRow("white, RLE")
         << psd([](int, int, int) { return 0xFFFF; }, false).SetCompression(W::Rle).Bytes()
-        << "magick";
+        << "layers";
     // Its last pixel is not white.
     QTest::newRow("not white, RLE") << psd(almost, false).SetCompression(W::Rle).Bytes() << "devil";
     QTest::newRow("not white, 16-bit") << psd(almost, false).SetDepth(16).Bytes() << "devil";

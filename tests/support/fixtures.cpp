@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -56,6 +57,16 @@ double PsnrDb(const QImage &a, const QImage &b, int edge)
     const double samples = 3.0 * first.width() * first.height();
     return error == 0 ? std::numeric_limits<double>::infinity()
                       : 10 * std::log10(255.0 * 255.0 * samples / error);
+}
+
+double ReferenceDb(const QString &jpeg, const QString &reference, const QString &scratch)
+{
+    const QStringList settings = {"-quality", "99", "-sampling-factor", "2x2,1x1,1x1"};
+    if (!QFile::exists(reference) ||
+        QProcess::execute("convert",
+                          QStringList{"-quiet", reference} + settings + QStringList{scratch}) != 0)
+        return -1;
+    return PsnrDb(QImage(jpeg), QImage(scratch));
 }
 
 QByteArray SystemProfile(const QString &name)

@@ -19,6 +19,9 @@ QString WorkerScript(const QTemporaryDir &dir, const QByteArray &prelude);
 // they are the same, 0 when their sizes differ. Columns within 2 of edge are left out: 4:2:0
 // chroma smears colour across a sharp edge.
 double PsnrDb(const QImage &a, const QImage &b, int edge = -10);
+// The PSNR of a converted JPEG file against a reference PNG put through the converter's JPEG
+// settings (quality 99, 4:2:0) into `scratch`; -1 when there is no reference to score by.
+double ReferenceDb(const QString &jpeg, const QString &reference, const QString &scratch);
 // The bytes of an ICC profile that a Debian package installs (libgs-common's, such as
 // "default_cmyk.icc", "a98.icc", "srgb.icc"), or "" when it is not installed.
 QByteArray SystemProfile(const QString &name);

@@ -26,6 +26,24 @@ QByteArray PackBits(const QByteArray &row)
     return out;
 }
 
+// The mask's rectangle, default colour and flags, with its density and feather where set.
+QByteArray MaskData(const PsdWriter::Mask &mask)
+{
+    const bool parameters = mask.density < 255 || mask.feather > 0;
+    QByteArray data = Big(mask.top, 4) + Big(mask.left, 4) + Big(mask.top + mask.height, 4) +
+                      Big(mask.left + mask.width, 4) + char(mask.defaultColor) +
+                      char((mask.disabled ? 2 : 0) | (parameters ? 16 : 0));
+    if (parameters) {
+        data += char((mask.density < 255 ? 1 : 0) | (mask.feather > 0 ? 2 : 0));
+        if (mask.density < 255)
+            data += char(mask.density);
+        if (mask.feather > 0)
+            data += Big(std::bit_cast<quint64>(mask.feather), 8);
+    }
+    data += QByteArray((4 - data.size() % 4) % 4, '\0');
+    return Big(data.size(), 4) + data;
+}
+
 } // namespace
 
 PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
@@ -38,8 +56,23 @@ PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
 
 PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
 {
-    m_layer = std::move(samples);
+    Layer layer;
+    layer.width = m_width;
+    layer.height = m_height;
+    layer.samples = std::move(samples);
+    m_layers = {layer};
     return Set(m_mergedTransparency, mergedTransparency);
+}
+
+PsdWriter &PsdWriter::AddLayer(const Layer &layer)
+{
+    m_layers.append(layer);
+    return *this;
+}
+
+QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
+{
+    return "8BIM" + key + Big(data.size(), 4) + data;
 }
 
 QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
@@ -50,17 +83,17 @@ QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
     return out + Big(0, 4) + Big(1, 4); // no reader's name, file version 1
 }
 
-QByteArray PsdWriter::Header(int version, int channels, quint32 height, quint32 width, int depth,
-                             int colorMode)
+QByteArray PsdWriter::Header(PsdVersion version, int channels, quint32 height, quint32 width,
+                             int depth, ColorMode mode)
 {
-    return "8BPS" + Big(version, 2) + QByteArray(6, '\0') + Big(channels, 2) + Big(height, 4) +
-           Big(width, 4) + Big(depth, 2) + Big(colorMode, 2);
+    return "8BPS" + Big(quint64(version), 2) + QByteArray(6, '\0') + Big(channels, 2) +
+           Big(height, 4) + Big(width, 4) + Big(depth, 2) + Big(quint64(mode), 2);
 }
 
-QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y) const
+QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y, int width) const
 {
     QByteArray row;
-    for (int x = 0; x < m_width; ++x) {
+    for (int x = 0; x < width; ++x) {
         if (m_depth == 32) {
             const float value =
                 m_floats ? m_floats(x, y, channel) : float(samples(x, y, channel)) / 65535.0F;
@@ -79,30 +112,30 @@ QByteArray PsdWriter::ImageData() const
     QByteArray rows;
     for (int channel = 0; channel < ColourChannels() + m_extraChannels; ++channel) {
         for (int y = 0; y < m_height; ++y) {
-            QByteArray row = ChannelRow(m_samples, channel, y);
+            QByteArray row = ChannelRow(m_samples, channel, y, m_width);
             if (m_compression == Rle) {
                 row = channel == 0 && y == m_packedRow.first ? m_packedRow.second : PackBits(row);
                 counts += Big(row.size(), m_psb ? 4 : 2);
             }
-            rows += m_compression == ZipPredicted ? Predicted(row) : row;
+            rows += m_compression == ZipPredicted ? Predicted(row, m_width) : row;
         }
     }
     // qCompress puts the length in front of the zlib stream.
-    if (m_compression >= Zip)
+    if (IsZip(m_compression))
         rows = qCompress(rows).mid(4);
-    return Big(m_compression, 2) + counts + rows;
+    return Big(quint64(m_compression), 2) + counts + rows;
 }
 
 // Each sample as its difference from the one before it in the row; 32-bit rows are first
 // laid out as the samples' first bytes, then their second bytes, and so on, and the differences
 // taken over those bytes.
-QByteArray PsdWriter::Predicted(QByteArray row) const
+QByteArray PsdWriter::Predicted(QByteArray row, int width) const
 {
     const int bytes = m_depth == 16 ? 2 : 1;
     if (m_depth == 32) {
         const QByteArray samples = row;
         for (qsizetype i = 0; i < samples.size(); ++i)
-            row[i % 4 * m_width + i / 4] = samples[i];
+            row[i % 4 * width + i / 4] = samples[i];
     }
     for (qsizetype i = row.size() / bytes - 1; i > 0; --i) {
         const auto sample = [&](qsizetype at) {
@@ -117,35 +150,79 @@ QByteArray PsdWriter::Predicted(QByteArray row) const
     return row;
 }
 
-// A record naming the layer's bounds and channels (transparency is channel -1), then their data.
+// One channel of a layer as its own block: the compression, row lengths if packed, the rows.
+QByteArray PsdWriter::ChannelData(const Samples &samples, int channel, int width, int height) const
+{
+    QByteArray counts;
+    QByteArray rows;
+    for (int y = 0; y < height; ++y) {
+        QByteArray row = ChannelRow(samples, channel, y, width);
+        if (m_compression == Rle) {
+            row = PackBits(row);
+            counts += Big(row.size(), m_psb ? 4 : 2);
+        }
+        rows += m_compression == ZipPredicted ? Predicted(row, width) : row;
+    }
+    if (IsZip(m_compression))
+        rows = qCompress(rows).mid(4);
+    return Big(quint64(m_compression), 2) + counts + rows;
+}
+
+// A record naming the layer's bounds and channels (transparency is channel -1, the mask -2),
+// its blending and its blocks; the channels' data goes to `data`.
+QByteArray PsdWriter::LayerRecord(const Layer &layer, QByteArray &data) const
+{
+    QList<std::pair<int, QByteArray>> channels;
+    for (int channel = 0; channel <= ColourChannels(); ++channel)
+        channels.append({channel < ColourChannels() ? channel : 0xFFFF,
+                         ChannelData(layer.samples, channel, layer.width, layer.height)});
+    if (layer.mask)
+        channels.append(
+            {0xFFFE, ChannelData(layer.mask->samples, 0, layer.mask->width, layer.mask->height)});
+    QByteArray record = Big(layer.top, 4) + Big(layer.left, 4) + Big(layer.top + layer.height, 4) +
+                        Big(layer.left + layer.width, 4) + Big(channels.size(), 2);
+    for (const auto &[id, channelData] : channels) {
+        record += Big(id, 2) + Big(channelData.size(), m_psb ? 8 : 4);
+        data += channelData;
+    }
+    QByteArray blocks = layer.blocks;
+    if (layer.kind != Layer::Kind::Pixels)
+        blocks += Block("lsct", Big(layer.kind == Layer::Kind::Group ? 1 : 3, 4) + "8BIM" +
+                                    layer.blendMode);
+    if (layer.fillOpacity < 255)
+        blocks += Block("iOpa", QByteArray(1, char(layer.fillOpacity)) + QByteArray(3, '\0'));
+    // No blending ranges; an empty name padded to four bytes.
+    const QByteArray extra =
+        (layer.mask ? MaskData(*layer.mask) : Big(0, 4)) + Big(0, 4) + QByteArray(4, '\0') + blocks;
+    const QByteArray mode = layer.kind == Layer::Kind::Pixels ? layer.blendMode : "norm";
+    return record + "8BIM" + mode + char(layer.opacity) + char(layer.clipped) +
+           char(layer.hidden ? 2 : 0) + '\0' + Big(extra.size(), 4) + extra;
+}
+
 QByteArray PsdWriter::LayerSection() const
 {
     const int lengthBytes = m_psb ? 8 : 4;
-    if (!m_layer)
+    if (m_layers.isEmpty())
         return Big(0, lengthBytes);
-    QByteArray record =
-        Big(0, 8) + Big(m_height, 4) + Big(m_width, 4) + Big(ColourChannels() + 1, 2);
+    const qsizetype count = m_layers.size();
+    QByteArray info = Big(quint16(m_mergedTransparency ? -count : count), 2);
     QByteArray data;
-    for (int channel = 0; channel <= ColourChannels(); ++channel) {
-        QByteArray channelData = Big(Raw, 2);
-        for (int y = 0; y < m_height; ++y)
-            channelData += ChannelRow(m_layer, channel, y);
-        record += Big(channel < ColourChannels() ? channel : 0xFFFF, 2) +
-                  Big(channelData.size(), lengthBytes);
-        data += channelData;
-    }
-    // Normal and opaque; no mask, no blending ranges, an empty name padded to four bytes.
-    record += "8BIMnorm" + QByteArray("\xFF\0\0\0", 4) + Big(12, 4) + QByteArray(12, '\0');
-    QByteArray info = Big(quint16(m_mergedTransparency ? -1 : 1), 2) + record + data;
+    for (const Layer &layer : m_layers)
+        info += LayerRecord(layer, data);
+    info += data;
     if (info.size() % 2 != 0)
         info += '\0';
-    const QByteArray section = Big(info.size(), lengthBytes) + info + Big(0, 4); // no global mask
+    // Photoshop keeps the layers of 16- and 32-bit documents in a block after the global mask.
+    const QByteArray section = m_depth == 8 ? Big(info.size(), lengthBytes) + info + Big(0, 4)
+                                            : Big(0, lengthBytes) + Big(0, 4) + "8BIM" +
+                                                  (m_depth == 16 ? "Lr16" : "Lr32") +
+                                                  Big(info.size(), lengthBytes) + info;
     return Big(section.size(), lengthBytes) + section;
 }
 
 QByteArray PsdWriter::Bytes() const
 {
-    return Header(m_psb ? 2 : 1, ColourChannels() + m_extraChannels, m_height, m_width, m_depth,
+    return Header(m_psb ? Psb : Psd, ColourChannels() + m_extraChannels, m_height, m_width, m_depth,
                   m_mode) +
            Big(0, 4) + Big(m_resources.size(), 4) + m_resources + LayerSection() + ImageData();
 }
@@ -164,8 +241,8 @@ QByteArray PsdWriter::ResourceNameLengthFF()
     // The longest name, then a data size that runs far past the section.
     const QByteArray resource =
         "8BIM" + Big(1005, 2) + char(0xFF) + QByteArray(255, 'n') + Big(0xFFFFFFF0, 4);
-    return Header(1, 3, 8, 8, 8, Rgb) + Big(0, 4) + Big(resource.size(), 4) + resource + Big(0, 4) +
-           Big(Raw, 2) + QByteArray(3 * 8 * 8, char(0x80));
+    return Header(Psd, 3, 8, 8, 8, Rgb) + Big(0, 4) + Big(resource.size(), 4) + resource +
+           Big(0, 4) + Big(quint64(Raw), 2) + QByteArray(3 * 8 * 8, char(0x80));
 }
 
 QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
@@ -184,13 +261,13 @@ QByteArray PsdWriter::FlatRows(int width, int height, ColorMode mode,
             rows += row;
         }
     }
-    return Header(2, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) + Big(Rle, 2) +
-           counts + rows;
+    return Header(Psb, channels, height, width, 8, mode) + Big(0, 8) + Big(0, 8) +
+           Big(quint64(Rle), 2) + counts + rows;
 }
 
-QByteArray PsdWriter::ClaimsSize(int version, int channels, quint32 width, quint32 height,
-                                 int depth, int colorMode, Compression compression)
+QByteArray PsdWriter::ClaimsSize(PsdVersion version, int channels, quint32 width, quint32 height,
+                                 int depth, ColorMode mode, Compression compression)
 {
-    return Header(version, channels, height, width, depth, colorMode) + Big(0, 8) +
-           Big(0, version == 2 ? 8 : 4) + Big(compression, 2) + "zz";
+    return Header(version, channels, height, width, depth, mode) + Big(0, 8) +
+           Big(0, version == Psb ? 8 : 4) + Big(quint64(compression), 2) + "zz";
 }

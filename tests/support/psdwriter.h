@@ -1,21 +1,24 @@
 #pragma once
 
+#include "shared/psd/psdcontents.h"
 #include "shared/psd/psdheader.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 // Writes small PSD and PSB files for tests: the merged image, and on request image resources and
-// one layer.
+// layers.
 class PsdWriter
 {
 public:
-    using ColorMode = ::ColorMode;
     using enum ::ColorMode;
-    enum Compression { Raw = 0, Rle = 1, Zip = 2, ZipPredicted = 3 };
+    using enum ::Compression;
+    using enum ::PsdVersion;
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
@@ -46,14 +49,48 @@ public:
     // image's first extra channel is its transparency.
     PsdWriter &SetLayer(Samples samples, bool mergedTransparency);
 
+    // A layer's mask: its rectangle, its samples there, the value outside it.
+    struct Mask {
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+        Samples samples; // channel 0
+        int defaultColor = 0;
+        bool disabled = false;
+        int density = 255;
+        double feather = 0;
+    };
+    // A layer record and its pixels: the colour channels, then the transparency.
+    struct Layer {
+        enum class Kind { Pixels, Group, GroupEnd };
+        Kind kind = Kind::Pixels;
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+        Samples samples; // at (x, y) from the layer's corner
+        QByteArray blendMode = "norm";
+        int opacity = 255;
+        int fillOpacity = 255;
+        bool clipped = false;
+        bool hidden = false;
+        std::optional<Mask> mask;
+        QByteArray blocks; // further tagged blocks, as Block writes them
+    };
+    // Layers bottom first, as stored: a group's end marker, its layers, then the group.
+    PsdWriter &AddLayer(const Layer &layer);
+    // A tagged block of additional layer information.
+    static QByteArray Block(const QByteArray &key, const QByteArray &data);
+
     // The data of resource 1057: who wrote the file, and whether its merged image is the real
     // composite or a stand-in for it.
     static QByteArray VersionInfo(const QString &writer, bool realComposite);
 
     QByteArray Bytes() const;
 
-    static QByteArray Header(int version, int channels, quint32 height, quint32 width, int depth,
-                             int colorMode);
+    static QByteArray Header(PsdVersion version, int channels, quint32 height, quint32 width,
+                             int depth, ColorMode mode);
     // Damaged files of kinds that have crashed decoders.
     static QByteArray TruncatedInRowCounts();
     static QByteArray ResourceNameLengthFF();
@@ -61,8 +98,8 @@ public:
     static QByteArray FlatRows(int width, int height, ColorMode mode,
                                const std::function<quint8(int y, int channel)> &value);
     // A header and empty sections before two bytes of image data, nowhere near what it claims.
-    static QByteArray ClaimsSize(int version, int channels, quint32 width, quint32 height,
-                                 int depth, int colorMode, Compression compression);
+    static QByteArray ClaimsSize(PsdVersion version, int channels, quint32 width, quint32 height,
+                                 int depth, ColorMode mode, Compression compression);
 
 private:
     template <typename T> PsdWriter &Set(T &field, T value)
@@ -71,10 +108,12 @@ private:
         return *this;
     }
     int ColourChannels() const { return ::ColourChannels(m_mode); }
-    QByteArray ChannelRow(const Samples &samples, int channel, int y) const;
+    QByteArray ChannelRow(const Samples &samples, int channel, int y, int width) const;
+    QByteArray ChannelData(const Samples &samples, int channel, int width, int height) const;
+    QByteArray LayerRecord(const Layer &layer, QByteArray &data) const;
     QByteArray LayerSection() const;
     QByteArray ImageData() const;
-    QByteArray Predicted(QByteArray row) const;
+    QByteArray Predicted(QByteArray row, int width) const;
 
     int m_width;
     int m_height;
@@ -86,7 +125,7 @@ private:
     Compression m_compression = Raw;
     bool m_psb = false;
     QByteArray m_resources;
-    Samples m_layer;
+    QList<Layer> m_layers;
     bool m_mergedTransparency = false;
     std::pair<int, QByteArray> m_packedRow{-1, {}};
 };

@@ -53,19 +53,19 @@ private slots:
 
 void TestColour::gridStaysNearTheExactTransform_data()
 {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<ColorMode>("mode");
     QTest::addColumn<QString>("profile");
     QTest::addColumn<int>("tolerance");
 
-    QTest::newRow("CMYK") << 4 << "default_cmyk.icc" << 6;
-    QTest::newRow("Adobe RGB") << 3 << "a98.icc" << 2;
-    QTest::newRow("Lab") << 9 << "" << 3;
+    QTest::newRow("CMYK") << ColorMode::Cmyk << "default_cmyk.icc" << 6;
+    QTest::newRow("Adobe RGB") << ColorMode::Rgb << "a98.icc" << 2;
+    QTest::newRow("Lab") << ColorMode::Lab << "" << 3;
 }
 
 // Noise, the hardest case for a grid: no two neighbours alike.
 void TestColour::gridStaysNearTheExactTransform()
 {
-    QFETCH(int, mode);
+    QFETCH(ColorMode, mode);
     QFETCH(QString, profile);
     QFETCH(int, tolerance);
 
@@ -73,7 +73,7 @@ void TestColour::gridStaysNearTheExactTransform()
     if (!profile.isEmpty() && icc.empty())
         QSKIP("libgs-common's profiles are not installed");
     const std::size_t pixels = 20'000;
-    std::vector<std::uint8_t> samples(pixels * (mode == 4 ? 4 : 3));
+    std::vector<std::uint8_t> samples(pixels * std::size_t(ColourChannels(mode)));
     std::mt19937 random(11);
     for (std::uint8_t &sample : samples)
         sample = std::uint8_t(random());
@@ -92,35 +92,37 @@ void TestColour::gridStaysNearTheExactTransform()
 
 void TestColour::oddFloatsReadAsTheirStandIns_data()
 {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<ColorMode>("mode");
     QTest::addColumn<bool>("alpha");
     QTest::addColumn<bool>("blend");       // on white by alpha; else clear pixels show white
     QTest::addColumn<quint64>("pictured"); // the picture's pixels: many take the grid
 
-    QTest::newRow("grey") << int(Grayscale) << false << false << quint64(0);
-    QTest::newRow("RGB on white") << int(Rgb) << true << true << quint64(0);
-    QTest::newRow("RGB, clear shows white") << int(Rgb) << true << false << quint64(0);
-    QTest::newRow("CMYK by formula") << int(Cmyk) << false << false << quint64(0);
-    QTest::newRow("Lab, exact") << int(Lab) << false << false << quint64(0);
-    QTest::newRow("Lab, on the grid") << int(Lab) << false << false << quint64(100'000'000);
-    QTest::newRow("Lab on white, on the grid") << int(Lab) << true << true << quint64(100'000'000);
+    QTest::newRow("grey") << ColorMode::Grayscale << false << false << quint64(0);
+    QTest::newRow("RGB on white") << ColorMode::Rgb << true << true << quint64(0);
+    QTest::newRow("RGB, clear shows white") << ColorMode::Rgb << true << false << quint64(0);
+    QTest::newRow("CMYK by formula") << ColorMode::Cmyk << false << false << quint64(0);
+    QTest::newRow("Lab, exact") << ColorMode::Lab << false << false << quint64(0);
+    QTest::newRow("Lab, on the grid") << ColorMode::Lab << false << false << quint64(100'000'000);
+    QTest::newRow("Lab on white, on the grid")
+        << ColorMode::Lab << true << true << quint64(100'000'000);
 }
 
 void TestColour::oddFloatsReadAsTheirStandIns()
 {
-    QFETCH(int, mode);
+    QFETCH(ColorMode, mode);
     QFETCH(bool, alpha);
     QFETCH(bool, blend);
     QFETCH(quint64, pictured);
 
     const std::size_t pixels = 1000;
-    const int channels = ColourChannels(mode) + (alpha ? 1 : 0);
-    const ColourStep step({mode, 32, alpha}, "", blend, alpha && !blend, pictured);
+    const SampleLayout layout{mode, 32, alpha};
+    const ColourStep step(layout, "", blend, alpha && !blend, pictured);
     for (const OddFloat &odd : OddFloats) {
         std::vector<std::uint8_t> shown(pixels * 3);
         std::vector<std::uint8_t> expected(pixels * 3);
-        step.ToSrgb8(Floats(pixels, channels, odd.value).data(), pixels, shown.data());
-        step.ToSrgb8(Floats(pixels, channels, odd.standIn).data(), pixels, expected.data());
+        step.ToSrgb8(Floats(pixels, layout.Channels(), odd.value).data(), pixels, shown.data());
+        step.ToSrgb8(Floats(pixels, layout.Channels(), odd.standIn).data(), pixels,
+                     expected.data());
         QVERIFY2(shown == expected, odd.name);
     }
 }

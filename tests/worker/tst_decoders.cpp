@@ -159,7 +159,7 @@ void TestDecoders::convertsPixelForPixel_data()
     // The first extra channel is the merged image's transparency; the writer's name, if any,
     // is in resource 1057.
     const auto transparent = [](const QString &writer, const W::Samples &merged,
-                                W::Compression compression = W::Raw) {
+                                Compression compression = W::Raw) {
         W file = W(Width, Height, W::Rgb, merged).SetExtraChannels(1).SetLayer(Cutout, true);
         file.SetCompression(compression);
         return (writer.isEmpty() ? file : file.AddResource(1057, W::VersionInfo(writer, true)))
@@ -193,7 +193,7 @@ void TestDecoders::convertsPixelForPixel_data()
     QTest::newRow("32-bit ZIP with prediction")
         << W(rgb).SetDepth(32).SetCompression(W::ZipPredicted).Bytes() << "reader" << stored
         << true;
-    QTest::newRow("no real composite") << standIn << "magick" << Expected(OnWhite) << false;
+    QTest::newRow("no real composite") << standIn << "layers" << Expected(OnWhite) << false;
     // The data tell how a writer that is not Photoshop stored its composite.
     QTest::newRow("transparent, unmatted")
         << transparent("ag-psd", Cutout) << "magick" << Expected(OnWhite) << true;
@@ -210,7 +210,11 @@ void TestDecoders::convertsPixelForPixel_data()
         << W(Width, Height, W::Rgb, Cutout)
                .SetExtraChannels(1)
                .SetLayer(Cutout, true)
-               .AddResource(1060, "<rdf:Description xmp:CreatorTool=\"Adobe Photoshop 25.0\"/>")
+               .AddResource(1060,
+                            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\""
+                            "http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                            "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
+                            "xmp:CreatorTool=\"Adobe Photoshop 25.0\"/></rdf:RDF></x:xmpmeta>")
                .Bytes()
         << "devil" << stored << true;
     QTest::newRow("CMYK with a profile") << cmykWithProfile << "magick" << cmykShown << true;
@@ -256,11 +260,10 @@ void TestDecoders::convertsPixelForPixel()
     QStringList made{dir.filePath("a.jpg")};
     if (streamed) {
         const std::string path = QFile::encodeName(source).toStdString();
-        const auto plan = PlanDecode(path);
         made << dir.filePath("streamed.jpg");
-        const wire::Response response = ConvertByStreaming(
-            path, QFile::encodeName(made.last()).toStdString(), std::get<DecodePlan>(plan));
-        QCOMPARE(response.status, wire::Status::Ok);
+        const Result<Decoded> streamed = ConvertByStreaming(
+            path, QFile::encodeName(made.last()).toStdString(), *PlanDecode(path));
+        QVERIFY(streamed);
     }
     for (const QString &jpeg : made) {
         const double db = PsnrDb(QImage(jpeg), expected, Width / 4);

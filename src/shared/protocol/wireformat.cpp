@@ -6,6 +6,7 @@ namespace
 {
 
 constexpr char RequestTag = 'C';
+constexpr std::uint8_t StripMetadataBit = 1;
 // No path or detail is anywhere near this long; a larger length means the stream is broken.
 constexpr std::uint32_t MaxField = 1u << 20;
 
@@ -47,6 +48,7 @@ std::string EncodeRequest(const Request &request)
     std::string out(1, RequestTag);
     PutField(out, request.source);
     PutField(out, request.target);
+    out.push_back(static_cast<char>(request.options.stripMetadata ? StripMetadataBit : 0));
     return out;
 }
 
@@ -69,9 +71,15 @@ std::optional<Request> TakeRequest(std::string &buffer, bool &malformed)
     std::size_t pos = 1;
     Request request;
     if (!GetField(buffer, pos, request.source, malformed) ||
-        !GetField(buffer, pos, request.target, malformed))
+        !GetField(buffer, pos, request.target, malformed) || buffer.size() <= pos)
         return std::nullopt;
-    buffer.erase(0, pos);
+    const auto options = static_cast<std::uint8_t>(buffer[pos]);
+    if ((options & ~StripMetadataBit) != 0) {
+        malformed = true;
+        return std::nullopt;
+    }
+    request.options.stripMetadata = (options & StripMetadataBit) != 0;
+    buffer.erase(0, pos + 1);
     return request;
 }
 

@@ -4,7 +4,7 @@
 // Plain C++ so the worker links nothing but its decoders. Paths travel as raw bytes with a
 // length in front, so any name Linux allows (newlines, bytes that are not UTF-8) gets through.
 //
-// Request:  'C', u32 source length, source bytes, u32 target length, target bytes
+// Request:  'C', u32 source length, source bytes, u32 target length, target bytes, u8 options
 // Response: u8 status, u32 detail length, detail bytes
 // All u32 are little-endian.
 
@@ -33,9 +33,16 @@ enum class Status : std::uint8_t {
 // it, and the worker tells its decoders the same.
 constexpr int MaxSecondsPerEntry = 3600;
 
+// How to convert, beyond where from and where to. Both sides ship together, so a bit they do
+// not both know is a broken stream.
+struct Options {
+    bool stripMetadata = false; // the JPEG file gets the picture only
+};
+
 struct Request {
     std::string source; // bytes of the source path
     std::string target; // bytes of the target path
+    Options options = {};
 };
 
 struct Response {

@@ -29,7 +29,7 @@ bool UnpackRow(const unsigned char *packed, std::size_t packedSize, unsigned cha
 
 PackedRows::PackedRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset,
                        int channel)
-    : m_counts(path), m_data(path), m_countBytes(header.version == 2 ? 4 : 2),
+    : m_counts(path), m_data(path), m_countBytes(header.version == PsdVersion::Psb ? 4 : 2),
       m_rowBytes(RowBytesOf(header)), m_packed(MaxPackedRow(m_rowBytes))
 {
     const std::uint64_t rows = std::uint64_t(header.channels) * header.height;

@@ -2,6 +2,7 @@
 
 #include "shared/psd/creatortool.h"
 #include "shared/psd/packbits.h"
+#include "shared/psd/psdmetadata.h"
 #include "shared/psd/sectionreader.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace
 
 constexpr std::uint16_t IccProfileResource = 1039;
 constexpr std::uint16_t VersionInfoResource = 1057;
-constexpr std::uint16_t XmpResource = 1060;
 
 // Resource 1057: a version, whether the merged image is real, then the writer's name in UTF-16.
 void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &contents)
@@ -37,7 +37,6 @@ void ReadVersionInfo(SectionReader &reader, std::uint64_t size, PsdContents &con
 // length. All of it must lie within the section, except that the last pad byte may be missing.
 bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &contents)
 {
-    std::string xmp;
     while (reader.Position() < end) {
         unsigned char signature[4] = {};
         if (end - reader.Position() < 12 || !reader.Read(signature, 4))
@@ -52,22 +51,24 @@ bool WalkResources(SectionReader &reader, std::uint64_t end, PsdContents &conten
         const bool ours = BigEndian(signature, 4) == 0x3842494D; // "8BIM"
         if (ours && id == VersionInfoResource)
             ReadVersionInfo(reader, size, contents);
-        if (ours && (id == IccProfileResource || id == XmpResource)) {
-            std::string &data = id == IccProfileResource ? contents.iccProfile : xmp;
-            data.resize(std::size_t(size));
-            reader.Read(reinterpret_cast<unsigned char *>(data.data()), data.size());
+        if (ours && id == IccProfileResource) {
+            contents.iccProfile.resize(std::size_t(size));
+            reader.Read(reinterpret_cast<unsigned char *>(contents.iccProfile.data()),
+                        contents.iccProfile.size());
+        } else if (ours) {
+            TakeMetadataResource(reader, id, size, contents.metadata);
         }
         reader.Seek(std::min(end, dataStart + size + size % 2));
     }
     if (contents.writer.empty())
-        contents.writer = CreatorToolOf(xmp);
+        contents.writer = CreatorToolOf(contents.metadata.xmp.data);
     return !reader.Failed();
 }
 
 // Of the layer and mask section only the sign of the layer count matters here.
 bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContents &contents)
 {
-    const bool psb = header.version == 2;
+    const bool psb = header.version == PsdVersion::Psb;
     const std::uint64_t length = reader.Length(psb);
     if (reader.Failed() || length > reader.Remaining())
         return false;
@@ -83,23 +84,23 @@ bool ReadLayerSection(SectionReader &reader, const PsdHeader &header, PsdContent
 }
 
 // DevIL reads a channel's RLE rows as one stream and writes past its buffer where a row runs
-// over, so each must unpack to exactly its bytes. The rows of the first `whiteChannels` are
-// unpacked to tell whether they are all white.
-std::string CheckRleRows(const std::string &path, const PsdHeader &header, std::uint64_t dataOffset,
-                         std::uint64_t whiteChannels, bool &white)
+// over, so each must unpack to exactly its bytes. The result: whether the rows of the first
+// `whiteChannels` channels are all white.
+Result<bool> CheckRleRows(const std::string &path, const PsdHeader &header,
+                          std::uint64_t dataOffset, std::uint64_t whiteChannels)
 {
     PackedRows packed(path, header, dataOffset, 0);
     std::vector<unsigned char> row(RowBytesOf(header));
-    white = true;
+    bool white = true;
     for (std::uint64_t i = 0; i < std::uint64_t(header.channels) * header.height; ++i) {
         const bool look = white && i < whiteChannels * header.height;
         if (!packed.Next(look ? row.data() : nullptr))
-            return packed.CutShort() ? "image data cut short"
-                                     : "a packed row does not fill its width exactly";
+            return DamagedFile(packed.CutShort() ? "image data cut short"
+                                                 : "a packed row does not fill its width exactly");
         if (look)
             white = std::all_of(row.cbegin(), row.cend(), [](auto b) { return b == 0xFF; });
     }
-    return "";
+    return white;
 }
 
 // Whether count bytes of raw data hold nothing but 0xFF.
@@ -123,62 +124,60 @@ std::uint64_t ChannelsWhereWhiteIsFF(const PsdHeader &header)
 {
     if (header.depth != 8 && header.depth != 16)
         return 0;
-    const int mode = header.colorMode;
-    if (mode != Grayscale && mode != Rgb && mode != Cmyk)
+    const ColorMode mode = header.colorMode;
+    if (mode != ColorMode::Grayscale && mode != ColorMode::Rgb && mode != ColorMode::Cmyk)
         return 0;
     return std::min(std::uint64_t(ColourChannels(mode)), std::uint64_t(header.channels));
 }
 
-std::string CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,
-                           PsdContents &contents)
+Result<> CheckImageData(SectionReader &reader, const std::string &path, const PsdHeader &header,
+                        PsdContents &contents)
 {
-    contents.compression = int(reader.Number(2));
+    const std::uint64_t compression = reader.Number(2);
     if (reader.Failed())
-        return "no image data";
+        return DamagedFile("no image data");
+    if (compression > std::uint64_t(Compression::ZipPredicted))
+        return DamagedFile("unknown image data compression");
+    contents.compression = Compression(compression);
     contents.imageDataOffset = reader.Position();
     // A stand-in is plain white; where that cannot be told, it is taken to be one.
     const std::uint64_t whiteChannels =
         contents.hasRealComposite ? 0 : ChannelsWhereWhiteIsFF(header);
-    bool white = whiteChannels == 0 || contents.compression > 1;
+    bool white = whiteChannels == 0 || IsZip(contents.compression);
     const std::uint64_t channelBytes = SaturatingProduct(RowBytesOf(header), header.height);
-    if (contents.compression == 0) {
+    if (contents.compression == Compression::Raw) {
         if (SaturatingProduct(channelBytes, std::uint64_t(header.channels)) > reader.Remaining())
-            return "image data cut short";
+            return DamagedFile("image data cut short");
         white = white || AllWhite(reader, SaturatingProduct(channelBytes, whiteChannels));
-    } else if (contents.compression == 1) {
-        const std::string damage =
-            CheckRleRows(path, header, contents.imageDataOffset, whiteChannels, white);
-        if (!damage.empty())
-            return damage;
-    } else if (contents.compression > 3) {
-        return "unknown image data compression";
+    } else if (contents.compression == Compression::Rle) {
+        const Result<bool> rows =
+            CheckRleRows(path, header, contents.imageDataOffset, whiteChannels);
+        if (!rows)
+            return rows.Why();
+        white = *rows;
     } else if (reader.Remaining() == 0) {
-        return "image data cut short";
+        return DamagedFile("image data cut short");
     }
     contents.blankStandIn = !contents.hasRealComposite && white;
-    return "";
+    return Done{};
 }
 
 } // namespace
 
-PsdContents ReadPsdContents(const std::string &path, const PsdHeader &header)
+Result<PsdContents> ReadPsdContents(const std::string &path, const PsdHeader &header)
 {
     PsdContents contents;
     SectionReader reader(path);
-    if (!reader.Seek(PsdHeaderBytes) || !reader.Skip(reader.Number(4))) {
-        contents.damage = "colour mode data cut short";
-        return contents;
-    }
+    if (!reader.Seek(PsdHeaderBytes) || !reader.Skip(reader.Number(4)))
+        return DamagedFile("colour mode data cut short");
     const std::uint64_t resourcesLength = reader.Number(4);
     if (reader.Failed() || resourcesLength > reader.Remaining() ||
-        !WalkResources(reader, reader.Position() + resourcesLength, contents)) {
-        contents.damage = "damaged image resources";
-        return contents;
-    }
-    if (!ReadLayerSection(reader, header, contents)) {
-        contents.damage = "damaged layer section";
-        return contents;
-    }
-    contents.damage = CheckImageData(reader, path, header, contents);
+        !WalkResources(reader, reader.Position() + resourcesLength, contents))
+        return DamagedFile("damaged image resources");
+    if (!ReadLayerSection(reader, header, contents))
+        return DamagedFile("damaged layer section");
+    const Result<> data = CheckImageData(reader, path, header, contents);
+    if (!data)
+        return data.Why();
     return contents;
 }

@@ -9,7 +9,8 @@ std::uint64_t BigEndian(const unsigned char *bytes, int count);
 
 // Reads big-endian fields in order and never past the end of the file, through a window of
 // the file so that small fields and short skips cost no system call each. After the first
-// failure every read yields 0 and Failed() stays true.
+// failure every read yields 0 and Failed() stays true: a walk reads a run of fields and asks
+// once whether they were all there, rather than after each.
 class SectionReader
 {
 public:

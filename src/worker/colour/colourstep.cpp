@@ -65,7 +65,7 @@ ColourStep::ColourStep(const SampleLayout &layout, const std::string &iccProfile
       m_whiteWhereClear(whiteWhereClear && layout.hasAlpha && !m_blend)
 {
     cmsSetLogErrorHandler(IgnoreErrors);
-    if (m_layout.colorMode == Lab || !iccProfile.empty())
+    if (m_layout.colorMode == ColorMode::Lab || !iccProfile.empty())
         UseProfile(iccProfile, pixels);
     if (m_transform && !m_grid && ColourCache::Fits(KeyBytes()))
         m_cache = std::make_unique<ColourCache>();
@@ -80,32 +80,36 @@ ColourStep::~ColourStep()
 // Lab is ICC Lab, whatever profile comes with it: its white is D50.
 void ColourStep::UseProfile(const std::string &iccProfile, std::uint64_t pixels)
 {
-    const int mode = m_layout.colorMode;
+    const ColorMode mode = m_layout.colorMode;
     cmsHPROFILE source =
-        mode == Lab ? cmsCreateLab4Profile(nullptr)
-                    : cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
+        mode == ColorMode::Lab
+            ? cmsCreateLab4Profile(nullptr)
+            : cmsOpenProfileFromMem(iccProfile.data(), cmsUInt32Number(iccProfile.size()));
     if (!source) {
         m_detail = "damaged colour profile ignored";
         return;
     }
-    if (mode != Lab && !FitsMode(source, mode)) {
+    if (mode != ColorMode::Lab && !FitsMode(source, mode)) {
         m_detail = "colour profile of another colour mode ignored";
         cmsCloseProfile(source);
         return;
     }
     const int points = m_colours == 4 ? 17 : 49;
-    const bool gridded = mode != Grayscale && pixels > std::uint64_t(std::pow(points, m_colours));
-    const std::string gridKey = std::to_string(mode) + "/" + std::to_string(m_layout.depth) + "/" +
-                                (mode == Lab ? std::string() : iccProfile);
+    const bool gridded =
+        mode != ColorMode::Grayscale && pixels > std::uint64_t(std::pow(points, m_colours));
+    const std::string gridKey = std::to_string(int(mode)) + "/" + std::to_string(m_layout.depth) +
+                                "/" + (mode == ColorMode::Lab ? std::string() : iccProfile);
     if (gridded && LastGrid().key == gridKey) {
         m_grid = LastGrid().grid;
+        m_throughProfile = true;
         cmsCloseProfile(source);
         return;
     }
     m_transform = SrgbTransform(source, mode, false);
+    m_throughProfile = m_transform != nullptr;
     if (!m_transform) {
         m_detail = "damaged colour profile ignored";
-    } else if ((mode == Grayscale || mode == Rgb) && IsNearlyIdentity()) {
+    } else if ((mode == ColorMode::Grayscale || mode == ColorMode::Rgb) && IsNearlyIdentity()) {
         cmsDeleteTransform(m_transform);
         m_transform = nullptr;
     } else if (gridded) {
@@ -137,9 +141,9 @@ void ColourStep::ToLcmsUnits(float *colours, std::size_t pixels) const
     const float abScale = AbScale(m_layout.depth);
     for (std::size_t i = 0; i < pixels * std::size_t(m_colours); ++i) {
         const int c = int(i % std::size_t(m_colours));
-        if (m_layout.colorMode == Cmyk)
+        if (m_layout.colorMode == ColorMode::Cmyk)
             colours[i] = (1 - colours[i]) * 100;
-        else if (m_layout.colorMode == Lab)
+        else if (m_layout.colorMode == ColorMode::Lab)
             colours[i] = c == 0 ? colours[i] * 100 : (colours[i] - neutral) * abScale;
     }
 }
@@ -171,13 +175,13 @@ bool ColourStep::IsNearlyIdentity() const
 
 bool ColourStep::IsIdentity() const
 {
-    return KeepsColours() && m_layout.colorMode == Rgb && m_layout.depth == 8;
+    return KeepsColours() && m_layout.colorMode == ColorMode::Rgb && m_layout.depth == 8;
 }
 
 bool ColourStep::KeepsColours() const
 {
     return !m_transform && !m_grid && !m_blend && !m_whiteWhereClear &&
-           m_layout.colorMode != Cmyk && m_layout.colorMode != Lab;
+           m_layout.colorMode != ColorMode::Cmyk && m_layout.colorMode != ColorMode::Lab;
 }
 
 // What a pixel's result depends on: its colour, and its alpha where that changes the colour.
@@ -228,7 +232,7 @@ void ColourStep::Normalise(const void *samples, std::size_t pixels, float *colou
         if (m_whiteWhereClear)
             alpha = alpha > 0 ? 1 : 0;
         for (int c = 0; c < m_colours; ++c) {
-            const float white = m_layout.colorMode == Lab && c > 0 ? neutral : 1.0f;
+            const float white = m_layout.colorMode == ColorMode::Lab && c > 0 ? neutral : 1.0f;
             const float value = UnitSample(pixel, c, m_layout.depth);
             *colours++ = value * alpha + white * (1 - alpha);
         }
@@ -270,7 +274,7 @@ void ColourStep::ByFormula(const float *colours, std::size_t pixels, std::uint8_
 {
     for (std::size_t i = 0; i < pixels; ++i, colours += m_colours, rgb += 3) {
         for (int c = 0; c < 3; ++c) {
-            if (m_layout.colorMode == Cmyk)
+            if (m_layout.colorMode == ColorMode::Cmyk)
                 rgb[c] = ToByte(colours[c] * colours[3], m_layout.depth);
             else
                 rgb[c] = ToByte(colours[m_colours == 1 ? 0 : c], m_layout.depth);

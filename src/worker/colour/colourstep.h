@@ -16,9 +16,12 @@
 // native byte order; values exactly as the PSD stores them (8: uint8, 16: uint16,
 // 32: float), e.g. PSD CMYK as stored (inverted: 255 = no ink), PSD Lab as stored.
 struct SampleLayout {
-    int colorMode = Rgb; // Grayscale, Rgb, Cmyk or Lab
-    int depth = 8;       // bits per sample: 8, 16 or 32
+    ColorMode colorMode = ColorMode::Rgb; // Grayscale, Rgb, Cmyk or Lab
+    int depth = 8;                        // bits per sample: 8, 16 or 32
     bool hasAlpha = false;
+
+    int Channels() const { return ColourChannels(colorMode) + (hasAlpha ? 1 : 0); }
+    std::size_t PixelBytes() const { return std::size_t(Channels()) * BytesPerSample(depth); }
 };
 
 class ColourCache;
@@ -48,6 +51,8 @@ public:
     bool KeepsColours() const;
     // "" or a short word for the result's detail, e.g. that an unusable profile was ignored.
     const std::string &Detail() const;
+    // The colours reach sRGB through the document's own profile, or as Lab, which needs none.
+    bool ThroughProfile() const { return m_throughProfile; }
 
 private:
     void UseProfile(const std::string &iccProfile, std::uint64_t pixels);
@@ -64,6 +69,7 @@ private:
     int m_channels; // with alpha
     bool m_blend;
     bool m_whiteWhereClear;
+    bool m_throughProfile = false;
     std::string m_detail;
     void *m_transform = nullptr; // LittleCMS's, from the file's colours to 8-bit sRGB
     // Results already worked out: an exact transform takes far longer than a look-up, and

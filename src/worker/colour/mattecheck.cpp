@@ -11,7 +11,8 @@ constexpr float Tolerance = 2.0f / 255.0f;
 } // namespace
 
 MatteCheck::MatteCheck(const SampleLayout &layout)
-    : m_layout(layout), m_checked(layout.colorMode == Lab ? 1 : ColourChannels(layout.colorMode)),
+    : m_layout(layout),
+      m_checked(layout.colorMode == ColorMode::Lab ? 1 : ColourChannels(layout.colorMode)),
       m_channels(ColourChannels(layout.colorMode) + 1)
 {
 }
@@ -21,7 +22,7 @@ void MatteCheck::Feed(const void *samples, std::size_t pixels)
     if (m_unmatted || !m_layout.hasAlpha)
         return;
     const auto *pixel = static_cast<const unsigned char *>(samples);
-    const std::size_t pixelBytes = std::size_t(m_channels) * std::size_t(m_layout.depth / 8);
+    const std::size_t pixelBytes = std::size_t(m_channels) * BytesPerSample(m_layout.depth);
     const int alphaChannel = m_channels - 1;
     for (std::size_t i = 0; i < pixels; ++i, pixel += pixelBytes) {
         // Wholly clear pixels tell nothing: some writers leave them black.

@@ -7,17 +7,18 @@
 namespace
 {
 
-cmsUInt32Number FloatFormatOf(int mode)
+cmsUInt32Number FloatFormatOf(ColorMode mode)
 {
     switch (mode) {
-    case Grayscale:
+    case ColorMode::Grayscale:
         return TYPE_GRAY_FLT;
-    case Cmyk:
+    case ColorMode::Cmyk:
         return TYPE_CMYK_FLT;
-    case Lab:
+    case ColorMode::Lab:
         return TYPE_Lab_FLT;
+    default:
+        return TYPE_RGB_FLT;
     }
-    return TYPE_RGB_FLT;
 }
 
 // sRGB's primaries and white, without its tone curve.
@@ -34,15 +35,15 @@ cmsHPROFILE LinearSrgb()
 
 } // namespace
 
-bool FitsMode(void *profile, int mode)
+bool FitsMode(void *profile, ColorMode mode)
 {
-    const cmsColorSpaceSignature space = mode == Grayscale ? cmsSigGrayData
-                                         : mode == Cmyk    ? cmsSigCmykData
-                                                           : cmsSigRgbData;
+    const cmsColorSpaceSignature space = mode == ColorMode::Grayscale ? cmsSigGrayData
+                                         : mode == ColorMode::Cmyk    ? cmsSigCmykData
+                                                                      : cmsSigRgbData;
     return cmsGetColorSpace(profile) == space;
 }
 
-void *SrgbTransform(void *source, int mode, bool linearLight)
+void *SrgbTransform(void *source, ColorMode mode, bool linearLight)
 {
     cmsHPROFILE target = linearLight ? LinearSrgb() : cmsCreate_sRGBProfile();
     if (!target)

@@ -45,9 +45,10 @@ std::string DescribeError(ILenum error)
     return code;
 }
 
-std::string WithColourDetail(const std::string &decoder, const std::string &colour)
+// A step that names the decoder before what the colour step did.
+auto NamedAs(const std::string &decoder)
 {
-    return colour.empty() ? decoder : decoder + ", " + colour;
+    return [decoder](const Decoded &colour) -> Result<Decoded> { return colour.NamedBy(decoder); };
 }
 
 // How DevIL holds the bound image, where the colour step reads it that way.
@@ -68,17 +69,18 @@ std::optional<SampleLayout> LayoutOfBoundImage()
     if (format != IL_LUMINANCE && format != IL_LUMINANCE_ALPHA && format != IL_RGB &&
         format != IL_RGBA)
         return std::nullopt;
-    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? Grayscale : Rgb;
+    layout.colorMode = format == IL_LUMINANCE || format == IL_LUMINANCE_ALPHA ? ColorMode::Grayscale
+                                                                              : ColorMode::Rgb;
     layout.hasAlpha = format == IL_LUMINANCE_ALPHA || format == IL_RGBA;
     return layout;
 }
 
-// The picture DevIL loaded, through the colour step; Ok with its detail.
-wire::Response ColourDevilImage(const DecodePlan &plan)
+// The picture DevIL loaded, through the colour step; what the step did as the value.
+Result<Decoded> ColourDevilImage(const DecodePlan &plan)
 {
     const std::optional<SampleLayout> layout = LayoutOfBoundImage();
-    if (!plan.IsPsd() || !layout)
-        return {wire::Status::Ok, {}};
+    if (!plan.isPsd || !layout)
+        return Decoded{};
     const auto width = std::uint32_t(ilGetInteger(IL_IMAGE_WIDTH));
     const auto height = std::uint32_t(ilGetInteger(IL_IMAGE_HEIGHT));
     const std::size_t rowBytes = std::size_t(width) * std::size_t(ilGetInteger(IL_IMAGE_BPP));
@@ -87,66 +89,52 @@ wire::Response ColourDevilImage(const DecodePlan &plan)
     const std::unique_ptr<ColourStep> step = ColourStepFor(plan, *layout, width, height, loaded);
     // DevIL's own reading is the step's: it cuts 16 bits by the high byte, and keeps grey grey.
     if (step->KeepsColours())
-        return {wire::Status::Ok, step->Detail()};
+        return DecodedBy(*step);
     // The picture is painted over the image that holds it.
     const std::vector<ILubyte> copy(data, data + rowBytes * height);
     const ILint origin = ilGetInteger(IL_IMAGE_ORIGIN);
-    const wire::Response painted = PaintSrgb(
+    Result<Decoded> painted = PaintSrgb(
         *step, width, height, [&](std::uint32_t y) { return copy.data() + y * rowBytes; });
     ilRegisterOrigin(ILenum(origin));
     return painted;
 }
 
-// Ok with the decoder's name as detail, or why the picture could not be had.
-wire::Response Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick,
-                    bool &unclean)
+// The decoder's name as the value, or why the picture could not be had. Where DevIL fails on
+// a PSD or PSB file, ImageMagick tries it, and a fresh worker follows whatever comes of it.
+Result<Decoded> Load(const std::string &source, const DecodePlan &plan, MagickLoader &magick)
 {
-    if (plan.decoder == Decoder::Devil) {
-        DrainErrors();
-        if (ilLoadImage(source.c_str())) {
-            const wire::Response coloured = ColourDevilImage(plan);
-            if (coloured.status != wire::Status::Ok)
-                return coloured;
-            return {wire::Status::Ok, WithColourDetail("devil", coloured.detail)};
-        }
-        unclean = true;
-        const ILenum error = ilGetError();
-        if (!plan.IsPsd())
-            return {wire::Status::Unreadable, DescribeError(error)};
-    }
-    const wire::Response loaded = magick.LoadInto(source, plan);
-    if (loaded.status != wire::Status::Ok)
-        return loaded;
-    return {wire::Status::Ok, WithColourDetail("magick", loaded.detail)};
+    if (plan.decoder == Decoder::Magick)
+        return magick.LoadInto(source, plan).Then(NamedAs("magick"));
+    DrainErrors();
+    if (ilLoadImage(source.c_str()))
+        return ColourDevilImage(plan).Then(NamedAs("devil"));
+    const ILenum error = ilGetError();
+    if (!plan.isPsd)
+        return Failure{wire::Status::Unreadable, DescribeError(error)};
+    return magick.LoadInto(source, plan).Then(NamedAs("magick")).WithFreshWorker();
 }
 
-wire::Response LoadAndSave(const std::string &source, const std::string &jpegPath,
-                           const DecodePlan &plan, MagickLoader &magick, bool &unclean)
+// A full disk shows only on DevIL's error stack: the save itself claims success.
+Result<> Save(const std::string &jpegPath)
 {
-    const wire::Response loaded = Load(source, plan, magick, unclean);
-    unclean = unclean || loaded.status != wire::Status::Ok;
-    if (loaded.status != wire::Status::Ok)
-        return loaded;
     DrainErrors();
     const bool saved = ilSaveImage(jpegPath.c_str());
-    // A full disk shows only here: the save itself claims success.
     const ILenum error = ilGetError();
-    unclean = unclean || !saved || error != IL_NO_ERROR;
     if (!saved || error != IL_NO_ERROR)
-        return {wire::Status::Unwritable, DescribeError(error)};
-    return loaded;
+        return Failure{wire::Status::Unwritable, DescribeError(error)};
+    return Done{};
 }
 
 } // namespace
 
-wire::Response ConvertWithDevil(const std::string &source, const std::string &jpegPath,
-                                const DecodePlan &plan, MagickLoader &magick, bool &unclean)
+Result<Decoded> ConvertThroughDevil(const std::string &source, const std::string &jpegPath,
+                                    const DecodePlan &plan, MagickLoader &magick)
 {
     ilInit();
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    const wire::Response response = LoadAndSave(source, jpegPath, plan, magick, unclean);
+    Result<Decoded> converted = Load(source, plan, magick).Then([&] { return Save(jpegPath); });
     ilDeleteImages(1, &name);
-    return response;
+    return std::move(converted).WithFreshWorker(!converted);
 }

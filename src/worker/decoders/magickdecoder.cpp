@@ -44,11 +44,22 @@ std::string ReasonOf(const Magick::Exception &exception)
 // ImageMagick's own sRGB.
 SampleLayout LayoutFor(Magick::Image &image, const DecodePlan &plan)
 {
-    const int mode = plan.header.colorMode;
-    if (mode == Grayscale || mode == Rgb || mode == Cmyk || mode == Lab)
-        return {mode, plan.header.depth, image.matte()};
+    const ColorMode mode = plan.header.colorMode;
+    if (mode == ColorMode::Grayscale || mode == ColorMode::Rgb || mode == ColorMode::Cmyk ||
+        mode == ColorMode::Lab)
+        return {plan.header.colorMode, plan.header.depth, image.matte()};
     image.colorSpace(Magick::sRGBColorspace);
-    return {Rgb, 8, image.matte()};
+    return {ColorMode::Rgb, 8, image.matte()};
+}
+
+// ImageMagick's names of the layout's channels, in order.
+std::string MapOf(const SampleLayout &layout)
+{
+    const ColorMode mode = layout.colorMode;
+    const std::string colours = mode == ColorMode::Grayscale ? "R"
+                                : mode == ColorMode::Cmyk    ? "CMYK"
+                                                             : "RGB";
+    return colours + (layout.hasAlpha ? "A" : "");
 }
 
 // Row by row into one buffer, in the layout's own sample type.
@@ -56,20 +67,17 @@ class RowExporter
 {
 public:
     RowExporter(Magick::Image &image, const SampleLayout &layout)
-        : m_image(image), m_layout(layout), m_map(std::string(layout.colorMode == Grayscale ? "R"
-                                                              : layout.colorMode == Cmyk    ? "CMYK"
-                                                                                         : "RGB") +
-                                                  (layout.hasAlpha ? "A" : "")),
+        : m_image(image), m_layout(layout), m_map(MapOf(layout)),
           m_type(layout.depth == 8    ? Magick::CharPixel
                  : layout.depth == 16 ? Magick::ShortPixel
                                       : Magick::FloatPixel),
-          m_row(image.columns() * m_map.size() * std::size_t(layout.depth / 8))
+          m_row(image.columns() * layout.PixelBytes())
     {
     }
     const void *Row(std::uint32_t y)
     {
         m_image.write(0, ssize_t(y), m_image.columns(), 1, m_map, m_type, m_row.data());
-        if (m_layout.colorMode == Cmyk)
+        if (m_layout.colorMode == ColorMode::Cmyk)
             InvertInk();
         return m_row.data();
     }
@@ -107,7 +115,7 @@ private:
     std::vector<unsigned char> m_row;
 };
 
-wire::Response Paint(Magick::Image &image, const DecodePlan &plan)
+Result<Decoded> Paint(Magick::Image &image, const DecodePlan &plan)
 {
     const SampleLayout layout = LayoutFor(image, plan);
     RowExporter exporter(image, layout);
@@ -123,7 +131,7 @@ public:
     explicit ImageMagick(std::uint64_t addressSpaceBytes) : m_addressSpaceBytes(addressSpaceBytes)
     {
     }
-    wire::Response LoadInto(const std::string &source, const DecodePlan &plan) override;
+    Result<Decoded> LoadInto(const std::string &source, const DecodePlan &plan) override;
 
 private:
     void Start();
@@ -152,10 +160,10 @@ void ImageMagick::Start()
     m_started = true;
 }
 
-wire::Response ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
+Result<Decoded> ImageMagick::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     const auto failed = [](const std::string &reason) {
-        return wire::Response{wire::Status::Unreadable, reason};
+        return Failure{wire::Status::Unreadable, reason};
     };
     if (!m_started)
         Start();

@@ -4,6 +4,8 @@
 // when a file needs it: ImageMagick's libraries take longer to load than DevIL takes to convert
 // a small file.
 
+#include "shared/result.h"
+#include "worker/decoded.h"
 #include "worker/decodeplan.h"
 
 #include <cstdint>
@@ -15,9 +17,9 @@ class MagickDecoder
 {
 public:
     virtual ~MagickDecoder() = default;
-    // Ok with the colour step's detail when the bound DevIL image holds the picture; otherwise
-    // Unreadable with why it does not.
-    virtual wire::Response LoadInto(const std::string &source, const DecodePlan &plan) = 0;
+    // What the colour step did as the value when the bound DevIL image holds the picture;
+    // otherwise Unreadable with why it does not.
+    virtual Result<Decoded> LoadInto(const std::string &source, const DecodePlan &plan) = 0;
 };
 
 // The module's one entry point. ImageMagick's limits follow from the worker's address space,

@@ -35,12 +35,12 @@ MagickLoader::MagickLoader(std::uint64_t addressSpaceBytes) : m_addressSpaceByte
 // The module stays loaded: the decoder's code lives there.
 MagickLoader::~MagickLoader() = default;
 
-wire::Response MagickLoader::LoadInto(const std::string &source, const DecodePlan &plan)
+Result<Decoded> MagickLoader::LoadInto(const std::string &source, const DecodePlan &plan)
 {
     if (!m_decoder && m_failure.empty())
         Open();
     if (!m_decoder)
-        return {wire::Status::Unreadable, m_failure};
+        return Failure{wire::Status::Unreadable, m_failure};
     return m_decoder->LoadInto(source, plan);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/result.h"
+#include "worker/decoded.h"
 #include "worker/decodeplan.h"
 
 #include <cstdint>
@@ -18,7 +20,7 @@ public:
     MagickLoader &operator=(const MagickLoader &) = delete;
 
     // As MagickDecoder::LoadInto; fails too when the module cannot be loaded.
-    wire::Response LoadInto(const std::string &source, const DecodePlan &plan);
+    Result<Decoded> LoadInto(const std::string &source, const DecodePlan &plan);
 
 private:
     void Open();

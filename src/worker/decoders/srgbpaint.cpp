@@ -2,14 +2,14 @@
 
 #include <IL/il.h>
 
-wire::Response PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
-                         const SampleRows &rows)
+Result<Decoded> PaintSrgb(const ColourStep &step, std::uint32_t width, std::uint32_t height,
+                          const SampleRows &rows)
 {
     if (!ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr))
-        return {wire::Status::Unreadable, "out of memory"};
+        return Failure{wire::Status::Unreadable, "out of memory"};
     ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
     ILubyte *rgb = ilGetData();
     for (std::uint32_t y = 0; y < height; ++y)
         step.ToSrgb8(rows(y), width, rgb + std::size_t(y) * width * 3);
-    return {wire::Status::Ok, step.Detail()};
+    return DecodedBy(step);
 }

@@ -1,7 +1,6 @@
 #include "worker/stream/channelrows.h"
 
 #include "shared/psd/packbits.h"
-#include "shared/psd/psdheader.h"
 #include "shared/psd/sectionreader.h"
 
 #include <zlib.h>
@@ -138,18 +137,15 @@ void ZipRows::Unpredict(unsigned char *row)
 } // namespace
 
 std::unique_ptr<ChannelRows> OpenChannelRows(const std::string &path, const PsdHeader &header,
-                                             int compression, std::uint64_t dataOffset, int channel)
+                                             Compression compression, std::uint64_t dataOffset,
+                                             int channel)
 {
-    switch (compression) {
-    case 0:
+    if (compression == Compression::Raw)
         return std::make_unique<RawRows>(
             path, dataOffset + std::uint64_t(channel) * header.height * RowBytesOf(header),
             RowBytesOf(header));
-    case 1:
+    if (compression == Compression::Rle)
         return std::make_unique<RleRows>(path, header, dataOffset, channel);
-    case 2:
-    case 3:
-        return std::make_unique<ZipRows>(path, header, dataOffset, channel, compression == 3);
-    }
-    return nullptr;
+    return std::make_unique<ZipRows>(path, header, dataOffset, channel,
+                                     compression == Compression::ZipPredicted);
 }

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-CompositeReader::CompositeReader(const std::string &path, const PsdHeader &header, int compression,
-                                 std::uint64_t dataOffset, int channels)
-    : m_width(header.width), m_sampleBytes(std::size_t(header.depth) / 8), m_row(RowBytesOf(header))
+CompositeReader::CompositeReader(const std::string &path, const PsdHeader &header,
+                                 Compression compression, std::uint64_t dataOffset, int channels)
+    : m_width(header.width), m_sampleBytes(BytesPerSample(header.depth)), m_row(RowBytesOf(header))
 {
     for (int c = 0; c < channels; ++c)
         m_channels.push_back(OpenChannelRows(path, header, compression, dataOffset, c));
@@ -15,7 +15,7 @@ bool CompositeReader::ReadBand(std::uint32_t rows, unsigned char *samples)
     const std::size_t rowBytes = std::size_t(m_width) * BytesPerPixel();
     for (std::uint32_t y = 0; y < rows; ++y) {
         for (std::size_t c = 0; c < m_channels.size(); ++c) {
-            if (!m_channels[c] || !m_channels[c]->Next(m_row.data()))
+            if (!m_channels[c]->Next(m_row.data()))
                 return false;
             Interleave(c, samples + y * rowBytes);
         }

@@ -14,7 +14,7 @@
 class CompositeReader
 {
 public:
-    CompositeReader(const std::string &path, const PsdHeader &header, int compression,
+    CompositeReader(const std::string &path, const PsdHeader &header, Compression compression,
                     std::uint64_t dataOffset, int channels);
 
     std::size_t BytesPerPixel() const { return m_channels.size() * m_sampleBytes; }

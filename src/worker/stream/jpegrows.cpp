@@ -30,7 +30,7 @@ struct JpegRows::Encoder {
     jpeg_compress_struct info = {};
     ErrorManager errors = {};
     std::FILE *file = nullptr;
-    bool started = false;
+    bool writing = false; // started, and nothing has failed or finished it since
 };
 
 namespace
@@ -59,7 +59,7 @@ JpegRows::JpegRows(const std::string &path, std::uint32_t width, std::uint32_t h
         m_failure = std::strerror(errno);
         return;
     }
-    e.started = Guarded(e.errors, [&] {
+    e.writing = Guarded(e.errors, [&] {
         jpeg_create_compress(&e.info);
         jpeg_stdio_dest(&e.info, e.file);
         e.info.image_width = width;
@@ -70,7 +70,7 @@ JpegRows::JpegRows(const std::string &path, std::uint32_t width, std::uint32_t h
         jpeg_set_quality(&e.info, 99, TRUE);
         jpeg_start_compress(&e.info, TRUE);
     });
-    if (!e.started)
+    if (!e.writing)
         m_failure = e.errors.message;
 }
 
@@ -84,7 +84,7 @@ JpegRows::~JpegRows()
 bool JpegRows::Write(const std::uint8_t *rgb, std::uint32_t rows)
 {
     Encoder &e = *m_encoder;
-    if (!e.started)
+    if (!e.writing)
         return false;
     const bool written = Guarded(e.errors, [&] {
         for (std::uint32_t y = 0; y < rows; ++y) {
@@ -97,16 +97,16 @@ bool JpegRows::Write(const std::uint8_t *rgb, std::uint32_t rows)
     // A full disk shows here, long before the end.
     if (written && std::ferror(e.file))
         m_failure = std::strerror(errno);
-    e.started = written && m_failure.empty();
-    return e.started;
+    e.writing = written && m_failure.empty();
+    return e.writing;
 }
 
 bool JpegRows::Finish()
 {
     Encoder &e = *m_encoder;
-    if (!e.started)
+    if (!e.writing)
         return false;
-    e.started = false;
+    e.writing = false;
     if (!Guarded(e.errors, [&] { jpeg_finish_compress(&e.info); })) {
         m_failure = e.errors.message;
         return false;

@@ -1,0 +1,115 @@
+#include "worker/layers/layerpixels.h"
+
+#include "shared/psd/layerrecord.h"
+#include "shared/psd/sectionreader.h"
+#include "worker/layers/layerchannelrows.h"
+
+#include <array>
+#include <bit>
+
+LayerPixels::LayerPixels(const std::string &path, const PsdHeader &header)
+    : m_path(path), m_header(header), m_colours(ColourChannels(header.colorMode)),
+      m_file(std::make_unique<SectionReader>(path))
+{
+}
+
+LayerPixels::~LayerPixels() = default;
+
+const unsigned char *LayerPixels::Row(const LayerChannel &channel, const LayerRect &rect,
+                                      std::int64_t y)
+{
+    auto open = m_open.find(&channel);
+    if (open == m_open.end()) {
+        auto rows = std::make_unique<LayerChannelRows>(
+            m_path, *m_file, channel, rect, m_header.depth, m_header.version == PsdVersion::Psb);
+        open = m_open.emplace(&channel, Open{std::move(rows), rect.bottom}).first;
+    }
+    const unsigned char *row = open->second.rows->Row(std::uint32_t(y - rect.top));
+    if (row == nullptr && m_damage.empty())
+        m_damage = open->second.rows->Damage();
+    return row;
+}
+
+float LayerPixels::Sample(const unsigned char *row, std::int64_t x) const
+{
+    // A table: a division per sample shows in the time of a large picture.
+    static const std::array<float, 256> shares = [] {
+        std::array<float, 256> table{};
+        for (std::size_t i = 0; i < table.size(); ++i)
+            table[i] = float(i) / 255.0f;
+        return table;
+    }();
+    if (m_header.depth == 8)
+        return shares[row[x]];
+    if (m_header.depth == 16)
+        return float(row[2 * x] << 8 | row[2 * x + 1]) / 65535.0f;
+    const unsigned char *at = row + 4 * x;
+    return std::bit_cast<float>(std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 |
+                                std::uint32_t(at[2]) << 8 | at[3]);
+}
+
+bool LayerPixels::Fill(const LayerRecord &layer, PixelBand &band)
+{
+    const LayerChannel *alpha = layer.Channel(int(ChannelId::Transparency));
+    for (std::int64_t y = band.top; y < band.Bottom(); ++y) {
+        float *pixel = band.At(band.left, y);
+        const std::int64_t from = band.left - layer.rect.left;
+        for (int c = 0; c <= m_colours; ++c) {
+            const LayerChannel *channel = c < m_colours ? layer.Channel(c) : alpha;
+            const unsigned char *row = channel ? Row(*channel, layer.rect, y) : nullptr;
+            if (channel && row == nullptr)
+                return false;
+            for (std::int64_t x = 0; x < band.width; ++x)
+                pixel[x * band.stride + c] = row ? Sample(row, from + x) : 1.0f;
+        }
+        std::vector<float> factors(std::size_t(band.width));
+        if (!MaskRow(layer, y, band.left, band.width, factors.data()))
+            return false;
+        for (std::int64_t x = 0; x < band.width; ++x)
+            pixel[x * band.stride + m_colours] *= factors[std::size_t(x)];
+    }
+    return true;
+}
+
+bool LayerPixels::MaskRow(const LayerRecord &layer, std::int64_t y, std::int64_t left,
+                          std::int64_t width, float *factors)
+{
+    std::fill_n(factors, width, 1.0f);
+    // A mask rendered from a vector mask holds the user's own mask multiplied in; a fill or
+    // shape layer's pixels hold the vector mask already.
+    const LayerChannel *rendered =
+        layer.mask.fromVector ? layer.Channel(int(ChannelId::Mask)) : nullptr;
+    if (rendered && layer.IsFillOrShape())
+        return ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors);
+    return ApplyMask(layer, layer.mask, int(ChannelId::Mask), y, left, width, factors) &&
+           (rendered ||
+            ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors));
+}
+
+// Outside its rectangle a mask is its default colour; density lessens what it hides.
+bool LayerPixels::ApplyMask(const LayerRecord &layer, const LayerMask &mask, int id, std::int64_t y,
+                            std::int64_t left, std::int64_t width, float *factors)
+{
+    const LayerChannel *channel = layer.Channel(id);
+    if (!mask.present || mask.disabled || channel == nullptr)
+        return true;
+    const LayerRect &rect = mask.rect;
+    const bool inside = !rect.IsEmpty() && y >= rect.top && y < rect.bottom;
+    const unsigned char *row = inside ? Row(*channel, rect, y) : nullptr;
+    if (inside && row == nullptr)
+        return false;
+    const float density = float(mask.density) / 255.0f;
+    const float outside = float(mask.defaultColor) / 255.0f;
+    for (std::int64_t x = 0; x < width; ++x) {
+        const std::int64_t at = left + x;
+        const bool within = row && at >= rect.left && at < rect.right;
+        const float value = within ? Sample(row, at - rect.left) : outside;
+        factors[x] *= 1 - density * (1 - value);
+    }
+    return true;
+}
+
+void LayerPixels::Passed(std::int64_t top)
+{
+    std::erase_if(m_open, [&](const auto &open) { return open.second.bottom <= top; });
+}

@@ -1,0 +1,197 @@
+#include "worker/layers/layersupport.h"
+
+#include "shared/psd/psdheader.h"
+#include "worker/layers/blendmode.h"
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+
+const std::map<std::string, std::string> AdjustmentKeys = {
+    {"levl", "levels"},
+    {"curv", "curves"},
+    {"brit", "brightness/contrast"},
+    {"CgEd", "brightness/contrast"},
+    {"hue2", "hue/saturation"},
+    {"hue ", "hue/saturation"},
+    {"nvrt", "invert"},
+    {"post", "posterize"},
+    {"thrs", "threshold"},
+    {"expA", "exposure"},
+    {"blnc", "color balance"},
+    {"selc", "selective color"},
+    {"mixr", "channel mixer"},
+    {"grdm", "gradient map"},
+    {"phfl", "photo filter"},
+    {"vibA", "vibrance"},
+    {"blwh", "black & white"},
+    {"clrL", "color lookup"},
+};
+
+// Blocks that change nothing of the picture once the writer has rendered the layer's pixels:
+// names, ids, colours in the layers panel, metadata, and the sources that text, shape, fill
+// and smart object layers were rendered from.
+const char *const Harmless[] = {
+    "luni", "lclr", "lyid", "lspf", "fxrp", "shmd", "lnsr", "knko", "infx", "clbl",
+    "lsct", "lsdk", "vogk", "vowv", "sn2P", "lyvr", "TySh", "tySh", "SoLd", "SoLE",
+    "PlLd", "plLd", "iOpa", "tsly", "lmgm", "vmgm", "brst", "SoCo", "GdFl", "PtFl",
+    "vscg", "vstk", "vmsk", "vsms", "cinf", "PxSc", "extn",
+};
+
+class Findings
+{
+public:
+    explicit Findings(const PsdHeader &header) : m_header(header) {}
+
+    void Add(const std::string &name)
+    {
+        if (std::find(m_names.cbegin(), m_names.cend(), name) == m_names.cend())
+            m_names.push_back(name);
+    }
+    void AddAdjustment(const std::string &name)
+    {
+        Add("");
+        if (std::find(m_adjustments.cbegin(), m_adjustments.cend(), name) == m_adjustments.cend())
+            m_adjustments.push_back(name);
+    }
+    // The adjustments named together, where the first of them was met.
+    std::string Text() const
+    {
+        std::string text;
+        for (const std::string &name : m_names)
+            text += (text.empty() ? "" : ", ") + (name.empty() ? Adjustments() : name);
+        return text;
+    }
+
+    void Walk(const std::vector<LayerNode> &nodes);
+
+private:
+    void Common(const LayerRecord &layer);
+    void BlendModeOfLayer(const LayerRecord &layer);
+    void Masks(const LayerRecord &layer);
+    void Blocks(const LayerRecord &layer);
+    void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
+
+    std::string Adjustments() const
+    {
+        std::string list;
+        for (const std::string &name : m_adjustments)
+            list += (list.empty() ? "" : ", ") + name;
+        return "adjustment layers (" + list + ")";
+    }
+
+    const PsdHeader &m_header;
+    std::vector<std::string> m_names; // "" stands for the adjustments
+    std::vector<std::string> m_adjustments;
+};
+
+void Findings::BlendModeOfLayer(const LayerRecord &layer)
+{
+    const std::optional<BlendMode> mode = BlendModeOf(layer.blendMode);
+    if (layer.blendMode == "diss")
+        return Add("the dissolve blend mode");
+    if (!mode)
+        return Add("the blend mode '" + layer.blendMode + "'");
+    if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
+        Add("hue, saturation, color or luminosity blending outside RGB");
+    if (m_header.depth == 32 && !WorksInLinearLight(*mode))
+        Add("blend mode '" + layer.blendMode + "' in 32 bits");
+    if (layer.fillOpacity < 255 && TreatsFillApart(*mode))
+        Add("fill opacity with blend mode '" + layer.blendMode + "'");
+}
+
+void Findings::Masks(const LayerRecord &layer)
+{
+    const bool vector = layer.Has("vmsk") || layer.Has("vsms");
+    const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
+    if (vector && !rendered && !layer.IsFillOrShape())
+        Add("vector masks");
+    // Whether a writer's rendering has them in it is not known.
+    const bool thinned = layer.vectorDensity < 255 && (layer.IsFillOrShape() || !rendered);
+    if (vector && (thinned || layer.vectorFeather > 0))
+        Add("vector mask density or feather");
+    // The rendered vector mask has the user's own mask in it at full density.
+    const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
+    if (both && (layer.mask.density < 255 || layer.realMask.density < 255))
+        Add("mask density on both a vector and a layer mask");
+    for (const LayerMask *mask : {&layer.mask, &layer.realMask}) {
+        if (mask->present && !mask->disabled && mask->feather > 0)
+            Add("feathered layer masks");
+        if (mask->present && !mask->disabled && mask->inverted)
+            Add("inverted layer masks");
+    }
+}
+
+void Findings::Blocks(const LayerRecord &layer)
+{
+    for (const LayerInfoBlock &block : layer.blocks) {
+        if (const auto adjustment = AdjustmentKeys.find(block.key);
+            adjustment != AdjustmentKeys.end())
+            AddAdjustment(adjustment->second);
+        else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
+            Add("layer styles");
+        else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
+            Add("artboards");
+        else if (std::none_of(std::begin(Harmless), std::end(Harmless),
+                              [&](const char *key) { return block.key == key; }))
+            Add("layer data '" + block.key + "'");
+    }
+    if (layer.IsFillOrShape() && layer.rect.IsEmpty())
+        Add("fill layers without rendered pixels");
+}
+
+void Findings::Common(const LayerRecord &layer)
+{
+    if (layer.knockout)
+        Add("knockout");
+    if (layer.restrictsChannels)
+        Add("blending restricted to some channels");
+    if (!layer.defaultBlendingRanges)
+        Add("blend-if ranges");
+    Masks(layer);
+    Blocks(layer);
+}
+
+// A clipping group's base shapes the layers clipped to it, whatever its own fill opacity.
+void Findings::Clipping(const std::vector<LayerNode> &nodes, std::size_t base)
+{
+    if (!ClipsAnything(nodes, base, ClippedAfter(nodes, base)))
+        return;
+    const LayerRecord &layer = *nodes[base].record;
+    if (!layer.blendClippedAsGroup || layer.fillOpacity < 255)
+        Add("clipping groups of a base that is not blended as a group or not fully filled");
+}
+
+void Findings::Walk(const std::vector<LayerNode> &nodes)
+{
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const LayerNode &node = nodes[i];
+        const LayerRecord &layer = *node.record;
+        if (layer.hidden)
+            continue;
+        Common(layer);
+        Clipping(nodes, i);
+        if (node.group && layer.fillOpacity < 255)
+            Add("fill opacity of groups");
+        if (!node.group || layer.blendMode != "pass")
+            BlendModeOfLayer(layer);
+        if (node.group)
+            Walk(node.children);
+    }
+}
+
+} // namespace
+
+std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header)
+{
+    Findings findings(header);
+    const ColorMode mode = header.colorMode;
+    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk)
+        findings.Add("a colour mode other than grey, RGB or CMYK");
+    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && mode != ColorMode::Cmyk))
+        findings.Add(std::to_string(header.depth) + "-bit layers");
+    findings.Walk(tree);
+    return findings.Text();
+}
