@@ -133,6 +133,67 @@ QList<QByteArray> ColourSeeds()
     return seeds;
 }
 
+// Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
+// layers past the canvas, a mask, a group, blend modes (but at 32 bits, which take only the
+// normal one), in every mode, depth and compression the compositor renders.
+QByteArray Layered(ColorMode mode, int depth, Compression compression)
+{
+    W::Layer plain;
+    plain.left = -2;
+    plain.top = 1;
+    plain.width = 10;
+    plain.height = 6;
+    plain.samples = Ramp;
+    W::Layer multiplied = plain;
+    multiplied.left = 9;
+    multiplied.blendMode = depth == 32 ? "norm" : "mul ";
+    multiplied.opacity = 128;
+    W::Layer masked = plain;
+    masked.blendMode = depth == 32 ? "norm" : "over";
+    masked.mask = W::Mask{2, 2, 4, 4, Ramp, 255};
+    W::Layer end;
+    end.kind = W::Layer::Kind::GroupEnd;
+    W::Layer group = end;
+    group.kind = W::Layer::Kind::Group;
+    W file(16, 8, mode, [](int, int, int) { return quint16(0xFFFF); });
+    file.SetDepth(depth).SetCompression(compression);
+    file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
+    for (const W::Layer &layer : {plain, end, multiplied, masked, group})
+        file.AddLayer(layer);
+    return file.Bytes();
+}
+
+QList<QByteArray> Layered()
+{
+    QList<QByteArray> files;
+    for (const ColorMode mode : {W::Rgb, W::Cmyk, W::Grayscale}) {
+        for (const int depth : {8, 16, 32}) {
+            for (const auto compression : {W::Raw, W::Rle, W::ZipPredicted})
+                files << Layered(mode, depth, compression);
+        }
+    }
+    return files;
+}
+
+// Each kind of metadata block as the metadata target reads it: a byte for the kind (and,
+// from 4 on, a JPEG file tagged sRGB), then the block.
+QList<QByteArray> MetadataSeeds()
+{
+    const QByteArray blocks[] = {
+        QByteArray::fromHex("00480000000100010048000000010001"), // 72 dpi, in inches
+        QByteArray::fromHex(
+            "1c0200000200041c0278000568656c6c6f"), // IPTC: record version, a caption
+        QByteArray::fromHex("4d4d002a00000008000101120003000000010006000000000000"), // EXIF
+        "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?><x:xmpmeta xmlns:x='adobe:ns:meta/'>"
+        "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+        "rdf:about='' xmlns:tiff='http://ns.adobe.com/tiff/1.0/' tiff:Orientation='6'/>"
+        "</rdf:RDF></x:xmpmeta><?xpacket end='w'?>"};
+    QList<QByteArray> seeds;
+    for (int kind = 0; kind < 8; ++kind)
+        seeds << char(kind) + blocks[kind % 4];
+    return seeds;
+}
+
 QList<QByteArray> WireSeeds()
 {
     QList<QByteArray> seeds;
@@ -169,14 +230,17 @@ int main(int argc, char **argv)
     }
     const QDir top(QFile::decodeName(argv[1]));
     const QList<QByteArray> pictures = Pictures();
+    const QList<QByteArray> layered = Layered();
     QList<QByteArray> streams;
     if (!top.mkpath("."))
         return 1;
     for (const QByteArray &picture : pictures)
         streams << StreamSeed(top, picture);
     const bool written =
-        WriteAll(top, "psdcontents", pictures) && WriteAll(top, "packedrows", streams) &&
-        WriteAll(top, "channelrows", streams) && WriteAll(top, "colourstep", ColourSeeds()) &&
+        WriteAll(top, "psdcontents", pictures + layered) &&
+        WriteAll(top, "layersection", pictures + layered) && WriteAll(top, "layers", layered) &&
+        WriteAll(top, "packedrows", streams) && WriteAll(top, "channelrows", streams) &&
+        WriteAll(top, "colourstep", ColourSeeds()) && WriteAll(top, "metadata", MetadataSeeds()) &&
         WriteAll(top, "wire", WireSeeds());
     if (!written)
         std::fprintf(stderr, "fuzz-seeds: cannot write below %s\n", argv[1]);

@@ -3,14 +3,14 @@
 # their seeds, and runs each target for SECONDS (default 30) after replaying its seeds and the
 # corpus it has grown in earlier runs. Fails when any target finds a crash, a leak, a hang or
 # an allocation past its memory limit; the input that did it is kept in build-fuzz/findings/.
-#   scripts/fuzz.sh [SECONDS [TARGET...]]    targets: psdcontents packedrows channelrows
-#                                                     colourstep wire
+#   scripts/fuzz.sh [SECONDS [TARGET...]]    targets: psdcontents layersection packedrows
+#                                            channelrows layers colourstep metadata wire
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(psdcontents packedrows channelrows colourstep wire)
+[ ${#targets[@]} -gt 0 ] || targets=(psdcontents layersection packedrows channelrows layers colourstep metadata wire)
 build=build-fuzz
 
 scripts/setup.sh
