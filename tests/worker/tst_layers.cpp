@@ -388,6 +388,15 @@ void TestLayers::damaged_data()
     qToBigEndian<quint32>(40000, wide.data() + lengthAt - 2 - 2 - 4);
     QTest::newRow("layer wider than the format allows")
         << wide << "a layer larger than the format allows";
+    // The record's extra data ends inside the mask's length field, and the blending ranges run
+    // on past it: the room left must not wrap round to everything (a claim of 4 GB was walked
+    // for seconds).
+    QByteArray rangesPastRecord = intact;
+    const qsizetype extraAt = rangesPastRecord.indexOf("8BIMnorm") + 12;
+    qToBigEndian<quint32>(2, rangesPastRecord.data() + extraAt);
+    qToBigEndian<quint32>(8, rangesPastRecord.data() + extraAt + 8);
+    QTest::newRow("blending ranges past their record")
+        << rangesPastRecord << "damaged blending ranges";
     W::Layer end;
     end.kind = W::Layer::Kind::GroupEnd;
     QTest::newRow("group end without its group")
