@@ -277,6 +277,12 @@ void TestLayers::rebuilds_data()
     rgb("half-transparent clipped layer",
         {Flat(white), base, With(Flat(blue, "norm", 128), [](auto &l) { l.clipped = true; })},
         {127, 0, 128}, white);
+    // Clipped to a base beside the canvas, a group has no pixel in any band: its mask is not
+    // looked at either.
+    Layers besideCanvas =
+        Layers{Flat(white), Flat(red, "norm", 255, Side + 4, Half)} + Group({Flat(blue)}, "norm");
+    besideCanvas.last().clipped = true;
+    rgb("group clipped to a base beside the canvas", besideCanvas, white, white);
     // What is hidden is not looked at.
     rgb("hidden adjustment layer",
         {backdrop, With(Flat(s),
