@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config     # the build
+    cmake ninja-build g++ pkg-config     # the build (g++ brings ASan and UBSan)
+    clang libclang-rt-14-dev             # the fuzz targets: clang's libFuzzer and sanitizers
     qt6-base-dev libdevil-dev            # the toolkit and the image library
     libmagick++-6.q16-dev imagemagick    # the second decoder; convert for fixtures and baselines
     zlib1g-dev libjpeg62-turbo-dev       # the streaming reader of large files

@@ -31,6 +31,9 @@ Result<> CheckSizeToRead(const PsdHeader &header)
     if (header.channels > MaxChannels)
         return TooLarge(std::to_string(header.channels) + " channels, more than " +
                         std::to_string(MaxChannels));
+    if (header.depth > MaxDepth)
+        return TooLarge(std::to_string(header.depth) + " bits a sample, more than " +
+                        std::to_string(MaxDepth));
     return Done{};
 }
 

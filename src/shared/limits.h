@@ -12,12 +12,14 @@ constexpr std::uint32_t MaxSidePsd = 30'000;
 // libjpeg's limit, and so a PSB's here; DevIL calls exit() past it.
 constexpr std::uint32_t MaxJpegSide = 65'500;
 constexpr int MaxChannels = 56;
+// The format's deepest sample; the header check's buffers follow a row's bytes.
+constexpr int MaxDepth = 32;
 constexpr std::uint64_t MaxDecodedSize = std::uint64_t(2) << 30;
 
 // Each check passes, or fails as TooLarge saying what is too large.
 
 // For any decoder: more than 30,000 pixels a side in a PSD, more than a JPEG file takes
-// (65,500) in a PSB, or more channels than the format allows.
+// (65,500) in a PSB, or more channels or bits than the format allows.
 Result<> CheckSizeToRead(const PsdHeader &header);
 
 // For a decoder that holds the whole picture: a decoded size of 2 GiB or more, in the file's

@@ -19,6 +19,18 @@ char g_heldPath[PATH_MAX];
 // Stack overflows in a decoder arrive as SIGSEGV with no stack left for the handler.
 alignas(16) char g_handlerStack[64 * 1024];
 
+// The signals of a fault in the process, and those that stop it from outside.
+constexpr int CrashSignals[] = {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL};
+constexpr int StopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+#ifdef QUILLMERE_SANITIZE
+// A crash is the sanitizers' to report, by their own handlers; the app removes the file after
+// such an end, as after a kill.
+constexpr bool HandleCrashes = false;
+#else
+constexpr bool HandleCrashes = true;
+#endif
+
 void RemoveHeldFile()
 {
     if (g_heldPath[0] != '\0')
@@ -33,23 +45,29 @@ void OnFatalSignal(int signal)
     raise(signal);
 }
 
+template <std::size_t N> void RemoveOn(const int (&signals)[N])
+{
+    struct sigaction action = {};
+    action.sa_handler = OnFatalSignal;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (int signal : signals)
+        sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 
 void ScratchFile::RemoveOnAbnormalEnd()
 {
     std::atexit(RemoveHeldFile);
-
+    RemoveOn(StopSignals);
+    if (!HandleCrashes)
+        return;
     stack_t stack = {};
     stack.ss_sp = g_handlerStack;
     stack.ss_size = sizeof g_handlerStack;
     sigaltstack(&stack, nullptr);
-
-    struct sigaction action = {};
-    action.sa_handler = OnFatalSignal;
-    action.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL, SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    RemoveOn(CrashSignals);
 }
 
 ScratchFile::ScratchFile(const std::string &path) : m_path(path)

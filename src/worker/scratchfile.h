@@ -8,7 +8,8 @@
 class ScratchFile
 {
 public:
-    // Sets up the removal at exit and on fatal signals; call once, early in main.
+    // Sets up the removal at exit and on fatal signals (but for crashes in a sanitized build);
+    // call once, early in main.
     static void RemoveOnAbnormalEnd();
 
     // Removes any stale file of that name, left by an earlier worker with the same pid.

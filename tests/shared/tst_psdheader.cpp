@@ -70,6 +70,9 @@ void TestPsdHeader::verdict_data()
     QTest::newRow("PSB 65,501 high")
         << header(W::Psb, 1, 1, 65501, 8) << "height 65501 pixels, more than 65500";
     QTest::newRow("57 channels") << header(W::Psd, 57, 1, 1, 8) << "57 channels, more than 56";
+    // Its header check would hold rows of half a gigabyte.
+    QTest::newRow("65,535 bits") << header(W::Psb, 3, 65500, 1, 65535)
+                                 << "65535 bits a sample, more than 32";
     QTest::newRow("no width") << W::ClaimsSize(W::Psd, 3, 0, 10, 8, W::Rgb, W::Rle)
                               << "damaged file: 0 x 10 pixels";
     QTest::newRow("no height") << W::ClaimsSize(W::Psb, 3, 10, 0, 8, W::Rgb, W::Raw)

@@ -49,11 +49,14 @@ QByteArray PsdWriter::ChannelRow(const Samples &samples, int channel, int y, int
 {
     QByteArray row;
     for (int x = 0; x < width; ++x) {
+        if (m_depth == 32) {
+            const float value =
+                m_floats ? m_floats(x, y, channel) : float(samples(x, y, channel)) / 65535.0F;
+            row += Big(std::bit_cast<quint32>(value), 4);
+            continue;
+        }
         const quint16 sample = samples(x, y, channel);
-        if (m_depth == 32)
-            row += Big(std::bit_cast<quint32>(float(sample) / 65535.0F), 4);
-        else
-            row += m_depth == 8 ? Big(sample >> 8, 1) : Big(sample, 2);
+        row += m_depth == 8 ? Big(sample >> 8, 1) : Big(sample, 2);
     }
     return row;
 }

@@ -22,6 +22,8 @@ public:
     // The stored sample of one channel at (x, y), 0 to 65535; 8-bit files keep the high byte.
     // CMYK is stored as in Photoshop, inverted: 65535 is no ink.
     using Samples = std::function<quint16(int x, int y, int channel)>;
+    // A 32-bit sample as stored, any float at all.
+    using Floats = std::function<float(int x, int y, int channel)>;
 
     PsdWriter(int width, int height, ColorMode mode, Samples samples)
         : m_width(width), m_height(height), m_mode(mode), m_samples(std::move(samples))
@@ -33,6 +35,8 @@ public:
     PsdWriter &SetDepth(int bits) { return Set(m_depth, bits); } // 8, 16 or 32 (floats)
     PsdWriter &SetCompression(Compression compression) { return Set(m_compression, compression); }
     PsdWriter &SetLargeFormat(bool psb) { return Set(m_psb, psb); }
+    // 32-bit files: these floats instead of the samples' shares of 65535.
+    PsdWriter &SetFloats(Floats floats) { return Set(m_floats, std::move(floats)); }
     PsdWriter &AddResource(quint16 id, const QByteArray &data);
     // RLE only: row y of the first channel packed as given, damaged or not.
     PsdWriter &SetFirstPackedRow(int y, const QByteArray &packed)
@@ -129,6 +133,7 @@ private:
     int m_height;
     ColorMode m_mode;
     Samples m_samples;
+    Floats m_floats;
     int m_extraChannels = 0;
     int m_depth = 8;
     Compression m_compression = Raw;

@@ -118,6 +118,12 @@ void TestLayers::rebuilds_data()
         white);
     rgb("half-transparent clipped layer",
         clipping(base, With(Flat({0, 0, 255}, "norm", 128), clip)), {127, 0, 128}, white);
+    // Clipped to a base beside the canvas, a group has no pixel in any band: its mask is not
+    // looked at either.
+    Layers besideCanvas = Layers{Flat(white), Flat({255, 0, 0}, "norm", 255, Side + 4, Half)} +
+                          Group({Flat({0, 0, 255})}, "norm");
+    besideCanvas.last().clipped = true;
+    rgb("group clipped to a base beside the canvas", besideCanvas, white, white);
     // What is hidden is not looked at.
     rgb("hidden adjustment layer", layer([](auto &l) {
             l.hidden = true;
@@ -247,6 +253,14 @@ void TestLayers::DamagedRows()
     QByteArray wide = intact;
     qToBigEndian<quint32>(40000, wide.data() + lengthAt - 2 - 2 - 4);
     damaged("layer wider than the format allows", wide, "a layer larger than the format allows");
+    // The record's extra data ends inside the mask's length field, and the blending ranges run
+    // on past it: the room left must not wrap round to everything (a claim of 4 GB was walked
+    // for seconds).
+    QByteArray rangesPastRecord = intact;
+    const qsizetype extraAt = rangesPastRecord.indexOf("8BIMnorm") + 12;
+    qToBigEndian<quint32>(2, rangesPastRecord.data() + extraAt);
+    qToBigEndian<quint32>(8, rangesPastRecord.data() + extraAt + 8);
+    damaged("blending ranges past their record", rangesPastRecord, "damaged blending ranges");
     damaged("group end without its group",
             StandIn(W::Rgb, 8, {With({}, [](auto &l) { l.kind = W::Layer::Kind::GroupEnd; })}),
             "layer groups do not pair up");

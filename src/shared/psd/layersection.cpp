@@ -20,6 +20,13 @@ struct LayerInfo {
     std::int64_t maxSide;
 };
 
+// The bytes left before `end`: none once a field read across it has left the reader past it,
+// where `end - Position()` would wrap and let any length through.
+std::uint64_t RoomBefore(const SectionReader &reader, std::uint64_t end)
+{
+    return reader.Position() < end ? end - reader.Position() : 0;
+}
+
 std::int32_t Signed32(SectionReader &reader)
 {
     return std::int32_t(std::uint32_t(reader.Number(4)));
@@ -60,7 +67,7 @@ bool ReadMaskData(const LayerInfo &info, LayerRecord &layer)
     SectionReader &reader = info.reader;
     const std::uint64_t length = reader.Number(4);
     const std::uint64_t end = reader.Position() + length;
-    if (length > info.end - reader.Position())
+    if (length > RoomBefore(reader, info.end))
         return false;
     if (length < 18)
         return reader.Seek(end);
@@ -88,7 +95,7 @@ bool ReadMaskData(const LayerInfo &info, LayerRecord &layer)
 bool ReadBlendingRanges(const LayerInfo &info, LayerRecord &layer)
 {
     const std::uint64_t length = info.reader.Number(4);
-    if (length > info.end - info.reader.Position())
+    if (length > RoomBefore(info.reader, info.end))
         return false;
     for (std::uint64_t i = 0; i + 4 <= length; i += 4)
         layer.defaultBlendingRanges =
@@ -120,7 +127,7 @@ std::string ReadRecord(const LayerInfo &info, LayerRecord &layer)
     layer.hidden = (reader.Number(1) & 2) != 0;
     reader.Skip(1);
     const std::uint64_t extraLength = reader.Number(4);
-    if (reader.Failed() || extraLength > info.end - reader.Position())
+    if (reader.Failed() || extraLength > RoomBefore(reader, info.end))
         return "a layer record runs past its section";
     const std::uint64_t extraEnd = reader.Position() + extraLength;
     const LayerInfo extra{reader, extraEnd, info.psb, info.maxSide};
@@ -155,7 +162,7 @@ std::string ReadLayerInfo(const LayerInfo &info, LayerSection &section)
 {
     const auto count = std::uint64_t(std::abs(std::int16_t(info.reader.Number(2))));
     // A record takes at least 34 bytes.
-    if (info.reader.Failed() || count > (info.end - info.reader.Position()) / 34)
+    if (info.reader.Failed() || count > RoomBefore(info.reader, info.end) / 34)
         return "more layers than the section holds";
     section.layers.resize(count);
     for (LayerRecord &layer : section.layers) {
@@ -170,7 +177,7 @@ std::string ReadWideLayerInfo(SectionReader &reader, std::uint64_t end, bool psb
                               std::int64_t maxSide, LayerSection &section)
 {
     const std::uint64_t globalMask = reader.Number(4);
-    if (reader.Failed() || globalMask > end - reader.Position() || !reader.Skip(globalMask))
+    if (reader.Failed() || globalMask > RoomBefore(reader, end) || !reader.Skip(globalMask))
         return "";
     const auto block = FindSectionBlock(reader, end, psb, {"Lr16", "Lr32", "Layr"});
     if (!block)
@@ -193,7 +200,7 @@ std::string ReadSection(SectionReader &reader, bool psb, LayerSection &section)
     if (length == 0)
         return "";
     const std::uint64_t infoLength = reader.Length(psb);
-    if (reader.Failed() || infoLength > end - reader.Position())
+    if (reader.Failed() || infoLength > RoomBefore(reader, end))
         return "damaged layer section";
     const std::uint64_t infoEnd = reader.Position() + infoLength;
     if (infoLength > 0)

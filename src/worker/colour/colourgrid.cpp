@@ -1,5 +1,7 @@
 #include "worker/colour/colourgrid.h"
 
+#include "worker/colour/unitsample.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -54,7 +56,7 @@ ColourGrid::ColourGrid(int colours, int pointsPerAxis, const Sampler &sample)
 
 ColourGrid::Cell ColourGrid::CellOf(float unit) const
 {
-    const float position = std::clamp(unit, 0.0f, 1.0f) * float(m_points - 1);
+    const float position = Share(unit) * float(m_points - 1);
     const int cell = std::min(int(position), m_points - 2);
     return {cell, position - float(cell)};
 }
@@ -114,8 +116,7 @@ template <int Colours> void ColourGrid::Blend(const Cell *cells, std::uint8_t *r
         Accumulate(point + m_strides[3], tetrahedron, cells[3].fraction, sum);
     }
     for (int k = 0; k < 3; ++k)
-        rgb[k] =
-            m_encode[std::size_t(std::sqrt(std::clamp(sum[k], 0.0f, 1.0f)) * EncodeSteps + 0.5f)];
+        rgb[k] = m_encode[std::size_t(std::sqrt(Share(sum[k])) * EncodeSteps + 0.5f)];
 }
 
 template <int Colours>

@@ -18,7 +18,8 @@ public:
 
     ColourGrid(int colours, int pointsPerAxis, const Sampler &sample);
 
-    // `pixels` pixels of `colours` shares each become 8-bit sRGB triplets.
+    // `pixels` pixels of `colours` shares each become 8-bit sRGB triplets; any float is taken,
+    // by the rule of Share().
     void ToSrgb8(const float *units, std::size_t pixels, std::uint8_t *rgb) const;
     // The same from 8-bit samples as stored, `stride` bytes from one pixel to the next.
     void ToSrgb8(const std::uint8_t *samples, std::size_t pixels, std::size_t stride,

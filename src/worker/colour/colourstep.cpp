@@ -50,7 +50,7 @@ GridForProfile &LastGrid()
 // addend keeps float error from dropping an exact high byte by one.
 std::uint8_t ToByte(float unit, int depth)
 {
-    const float share = std::clamp(unit, 0.0f, 1.0f);
+    const float share = Share(unit);
     if (depth == 16)
         return std::uint8_t(std::floor(share * (65535.0f / 256.0f) + 1e-3f));
     return std::uint8_t(std::lround(share * 255.0f));
@@ -228,7 +228,7 @@ void ColourStep::Normalise(const void *samples, std::size_t pixels, float *colou
     for (std::size_t i = 0; i < pixels; ++i, pixel += pixelBytes) {
         float alpha = 1;
         if (m_blend || m_whiteWhereClear)
-            alpha = std::clamp(UnitSample(pixel, m_colours, m_layout.depth), 0.0f, 1.0f);
+            alpha = UnitSample(pixel, m_colours, m_layout.depth);
         if (m_whiteWhereClear)
             alpha = alpha > 0 ? 1 : 0;
         for (int c = 0; c < m_colours; ++c) {

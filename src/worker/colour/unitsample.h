@@ -3,8 +3,16 @@
 #include <cstdint>
 #include <cstring>
 
+// The one rule for a float on its way through the colour step, whatever it holds: NaN counts as
+// 0, and a value beyond the range as its nearest end, so that no later step meets a value it
+// cannot place (NaN passes any clamp, and makes no index).
+inline float Share(float value)
+{
+    return value > 0 ? (value < 1 ? value : 1) : 0;
+}
+
 // A stored sample (8: uint8, 16: uint16, 32: float, native byte order) as a share of the
-// largest value its depth can store; float samples are that share already.
+// largest value its depth can store; float samples are that share already, by the rule above.
 inline float UnitSample(const unsigned char *pixel, int channel, int depth)
 {
     if (depth == 8)
@@ -16,5 +24,5 @@ inline float UnitSample(const unsigned char *pixel, int channel, int depth)
     }
     float value = 0;
     std::memcpy(&value, pixel + 4 * channel, 4);
-    return value;
+    return Share(value);
 }
