@@ -191,6 +191,11 @@ void TestConvertCli::runs()
     QCOMPARE((toOut ? process.readAllStandardError() : process.readAllStandardOutput()), "");
     // Failures come in the order the files finish; each is one line.
     QByteArrayList got = told.split('\n');
+    // LeakSanitizer's own note on a thread that was ending as it looked, in a sanitized build:
+    // not the program's output.
+    got.removeIf([](const QByteArray &line) {
+        return line.startsWith("==") && line.contains("Unable to get registers from thread");
+    });
     for (QByteArray expected : lines) {
         expected.replace("ROOT/", m_root);
         const auto line = std::find_if(got.begin(), got.end(), [&](const QByteArray &line) {
@@ -200,7 +205,7 @@ void TestConvertCli::runs()
         got.erase(line);
     }
     if (status != 2 && (!toOut || arguments.contains("--dry-run")))
-        QCOMPARE(got, QByteArrayList{""}); // nothing else, and the last line ends
+        QVERIFY2(got == QByteArrayList{""}, told.constData()); // nothing else; the last line ends
     for (const QByteArray &jpeg : made) {
         std::ifstream in((m_root + jpeg).constData(), std::ios::binary);
         QVERIFY2(in.get() == 0xff && in.get() == 0xd8, jpeg.constData());
