@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const Result<DecodePlan> plan = PlanDecode(path);
     if (plan && plan->decoder == Decoder::Layers &&
         std::uint64_t(plan->header.width) * plan->header.height <= MaxPixels)
-        static_cast<void>(ConvertFromLayers(path, jpeg, *plan));
+        static_cast<void>(ConvertFromLayers(path, jpeg, *plan, wire::DefaultQuality));
     unlink(jpeg.c_str());
     return 0;
 }
