@@ -118,12 +118,13 @@ void TestLayers::rebuilds_data()
         white);
     rgb("half-transparent clipped layer",
         clipping(base, With(Flat({0, 0, 255}, "norm", 128), clip)), {127, 0, 128}, white);
-    // Clipped to a base beside the canvas, a group has no pixel in any band: its mask is not
-    // looked at either.
-    Layers besideCanvas = Layers{Flat(white), Flat({255, 0, 0}, "norm", 255, Side + 4, Half)} +
-                          Group({Flat({0, 0, 255})}, "norm");
-    besideCanvas.last().clipped = true;
-    rgb("group clipped to a base beside the canvas", besideCanvas, white, white);
+    // Clipped to a base left of the canvas, a group has no pixel in any band, nor has the
+    // clipping group inside it.
+    rgb("group clipped to a base beside the canvas",
+        Layers{Flat(white), Flat({255, 0, 0}, "norm", 255, -Side, Half)} +
+            Group({Flat({0, 0, 255}, "norm", 255, Half, Half), With(Flat({0, 255, 0}), clip)},
+                  "norm", clip),
+        white);
     // What is hidden is not looked at.
     rgb("hidden adjustment layer", layer([](auto &l) {
             l.hidden = true;

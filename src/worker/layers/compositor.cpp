@@ -110,7 +110,7 @@ bool LayerCompositor::Source(const LayerNode &node, const PixelBand &area, Pixel
         return source.IsEmpty() || m_pixels.Fill(layer, source);
     }
     source = PixelBand(area.left, area.top, area.width, area.height, m_stride);
-    return ComposeNodes(node.children, source) && (source.IsEmpty() || MaskRows(layer, source));
+    return ComposeNodes(node.children, source) && MaskRows(layer, source);
 }
 
 bool LayerCompositor::MaskRows(const LayerRecord &layer, PixelBand &source)

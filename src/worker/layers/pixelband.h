@@ -15,10 +15,11 @@ struct PixelBand {
     std::vector<float> values;
 
     PixelBand() = default;
+    // A band without pixels has neither columns nor rows: nothing then walks its rows, taking
+    // offsets from pixels that are not there.
     PixelBand(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, int floats)
-        : left(x), top(y), width(std::max<std::int64_t>(w, 0)),
-          height(std::max<std::int64_t>(h, 0)), stride(floats),
-          values(std::size_t(width * height * floats), 0.0f)
+        : left(x), top(y), width(w > 0 && h > 0 ? w : 0), height(w > 0 && h > 0 ? h : 0),
+          stride(floats), values(std::size_t(width * height * floats), 0.0f)
     {
     }
     bool IsEmpty() const { return width == 0 || height == 0; }
