@@ -7,6 +7,9 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <algorithm>
+#include <unistd.h>
+
 namespace
 {
 
@@ -148,6 +151,7 @@ void ConversionRun::HandOut()
     if (m_inFlight > 0 || (!m_stopRequested && m_next < int(m_report.entries.size())))
         return;
     m_handingOut = false;
+    RemoveFoldersLeftEmpty();
     ++m_runNumber;
     m_report.stopped = m_stopRequested;
     // From the event loop itself, so that what the caller does then (a modal message) does not
@@ -216,6 +220,20 @@ void ConversionRun::OnWorkerFinished(std::size_t worker, const wire::Response &r
     m_memoryInHand -= m_needs[index].memoryBytes;
     emit EntryFinished(index, entry);
     HandOut();
+}
+
+// Only a rule that puts targets where no folder stands yet has any; with no worker busy, a folder
+// still empty holds nothing this run made.
+void ConversionRun::RemoveFoldersLeftEmpty() const
+{
+    QByteArrayList folders;
+    for (int i = 0; i < m_prepared; ++i)
+        folders += m_needs[i].newFolders;
+    // A folder's name is longer than that of the folder it is in.
+    std::sort(folders.begin(), folders.end(),
+              [](const QByteArray &a, const QByteArray &b) { return a.size() > b.size(); });
+    for (const QByteArray &folder : folders)
+        ::rmdir(folder.constData());
 }
 
 RunReport RunToEnd(ConversionRun &run, const QByteArrayList &sources)

@@ -75,6 +75,7 @@ private:
     bool CanStart(int entry) const;
     int IdleWorker() const;
     void OnWorkerFinished(std::size_t worker, const wire::Response &response);
+    void RemoveFoldersLeftEmpty() const;
 
     QString m_workerProgram;
     int m_workerCount;

@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 #include "cli/progressline.h"
 #include "support/fixtures.h"
+#include "support/psdwriter.h"
 
 #include <QtTest>
 
@@ -10,6 +11,25 @@
 #include <sys/stat.h>
 
 // quillmere-convert as a script runs it: the real program, real files, names as raw bytes.
+namespace
+{
+
+// Its header reads, so the worker makes the target's folders, but it has no flattened picture
+// and its one layer blends by a mode no one knows.
+QByteArray UndrawablePsd()
+{
+    PsdWriter::Layer layer;
+    layer.width = layer.height = 4;
+    layer.samples = [](int, int, int) { return quint16(0); };
+    layer.blendMode = "zzzz";
+    return PsdWriter(4, 4, PsdWriter::Rgb, [](int, int, int) { return quint16(0xFFFF); })
+        .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false))
+        .AddLayer(layer)
+        .Bytes();
+}
+
+} // namespace
+
 class TestConvertCli : public QObject
 {
     Q_OBJECT
@@ -106,6 +126,11 @@ void TestConvertCli::runs_data()
         << QByteArrayList{"-o", "web/", "scans", "one.psd", "--quality=50"} << 0
         << QByteArrayList{"4 files: 4 conv"}
         << QByteArrayList{"web/a.jpg", "web/2019/b.jpg", "web/2019/c.jpg", "web/one.jpg"};
+    QTest::newRow("output folders a failure left empty go again")
+        << QByteArrayList{"s/ok/a.psd", "s/no/deeper/undrawable.psd"}
+        << QByteArrayList{"-o", "o/new", "s"} << 1
+        << QByteArrayList{"ROOT/s/no/deeper/undrawable.psd: could not be read", "2 files: 1 conv"}
+        << QByteArrayList{"o/new/ok/a.jpg"};
     QTest::newRow("two sources at one target")
         << QByteArrayList{"p/x.psd", "q/x.psd"}
         << QByteArrayList{"--output", "out", "--update", "p/x.psd", "q/x.psd"} << 1
@@ -161,7 +186,10 @@ void TestConvertCli::runs()
     QFETCH(QByteArrayList, made);
     for (const QByteArray &file : files) {
         const bool psd = !file.contains("bad") && !file.contains(".jpg");
-        QVERIFY(MakeByBytes(m_root + file, psd ? SmallPsd() : QByteArray("x")));
+        const QByteArray bytes = file.contains("undrawable") ? UndrawablePsd()
+                                 : psd                       ? SmallPsd()
+                                                             : QByteArray("x");
+        QVERIFY(MakeByBytes(m_root + file, bytes));
         AgeAfterName(m_root + file);
     }
     const int before = FilesBelow(m_root);
@@ -217,6 +245,16 @@ void TestConvertCli::runs()
     }
     if (arguments.contains("--dry-run"))
         QCOMPARE(FilesBelow(m_root), before + 1); // its script
+    // No run leaves an empty folder behind but those it was given.
+    QDirIterator folders(QFile::decodeName(m_root), QDir::Dirs | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    while (folders.hasNext()) {
+        const QString folder = folders.next();
+        const QByteArray named = QFile::encodeName(folder).mid(m_root.size()) + '/';
+        QVERIFY2(!QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) ||
+                     files.contains(named),
+                 qPrintable(folder));
+    }
 }
 
 // A JPEG file named old, new or same is older, newer or as old as now.
