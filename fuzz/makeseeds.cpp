@@ -135,7 +135,7 @@ QList<QByteArray> ColourSeeds()
 
 // Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
 // layers past the canvas, a mask, a group, blend modes (but at 32 bits, which take only the
-// normal one), in every mode, depth and compression the compositor renders.
+// normal one), a gradient fill, in every mode, depth and compression the compositor renders.
 QByteArray Layered(ColorMode mode, int depth, Compression compression)
 {
     W::Layer plain;
@@ -160,6 +160,15 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
     for (const W::Layer &layer : {plain, end, multiplied, masked, group})
         file.AddLayer(layer);
+    // A gradient fill kept without pixels, as 16- and 32-bit documents keep them.
+    W::Layer gradient;
+    gradient.samples = Ramp;
+    gradient.mask = masked.mask;
+    W::Gradient reflected;
+    reflected.type = "Rflc";
+    gradient.blocks = W::Block("GdFl", W::GradientFill(reflected));
+    if (depth != 8)
+        file.AddLayer(gradient);
     return file.Bytes();
 }
 

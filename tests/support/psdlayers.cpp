@@ -2,6 +2,8 @@
 #include "support/bigendian.h"
 #include "support/psdwriter.h"
 
+#include <QMap>
+
 #include <bit>
 
 namespace
@@ -37,6 +39,31 @@ QByteArray Descriptor(const QByteArray &classId, int count, const QByteArray &it
     return Big(1, 4) + Big(0, 2) + Id(classId) + Big(count, 4) + items;
 }
 
+QByteArray Double(double value)
+{
+    return Big(std::bit_cast<quint64>(value), 8);
+}
+
+QByteArray Unit(const QByteArray &key, const QByteArray &unit, double value)
+{
+    return Id(key) + "UntF" + unit + Double(value);
+}
+
+QByteArray Enum(const QByteArray &key, const QByteArray &type, const QByteArray &value)
+{
+    return Id(key) + "enum" + Id(type) + Id(value);
+}
+
+// A colour object of class `model` by its components' keys.
+QByteArray ColourObject(const QByteArray &model,
+                        const QList<std::pair<QByteArray, double>> &components)
+{
+    QByteArray items;
+    for (const auto &[key, value] : components)
+        items += Id(key) + "doub" + Double(value);
+    return "Objc" + Descriptor(model, int(components.size()), items);
+}
+
 // A path point: vertical, then horizontal, each 8.24 fixed point.
 QByteArray Point(double x, double y)
 {
@@ -69,11 +96,45 @@ QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
 QByteArray PsdWriter::SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components)
 {
-    QByteArray items;
-    for (const auto &[key, value] : components)
-        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
-    const QByteArray colour = Descriptor(model, int(components.size()), items);
-    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + "Objc" + colour);
+    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
+}
+
+QByteArray PsdWriter::GradientFill(const Gradient &g)
+{
+    static const QMap<QByteArray, QByteArrayList> keys{
+        {"RGBC", {"Rd  ", "Grn ", "Bl  "}},         {"Grsc", {"Gry "}},
+        {"CMYC", {"Cyn ", "Mgnt", "Ylw ", "Blck"}}, {"HSBC", {"H   ", "Strt", "Brgh"}},
+        {"LbCl", {"Lmnc", "A   ", "B   "}},
+    };
+    const auto place = [&](int location) {
+        return Id("Lctn") + "long" + Big(location, 4) + Id("Mdpn") + "long" +
+               Big(quint64(g.midpoint), 4);
+    };
+    QByteArray colours = Big(g.colours.size(), 4);
+    for (const auto &[location, values] : g.colours) {
+        QList<std::pair<QByteArray, double>> components;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            components.append({keys[g.model].value(i), values[i]});
+        colours +=
+            "Objc" +
+            Descriptor("Clrt", 3, Id("Clr ") + ColourObject(g.model, components) + place(location));
+    }
+    QByteArray opacities = Big(g.opacities.size(), 4);
+    for (const auto &[location, opacity] : g.opacities)
+        opacities +=
+            "Objc" + Descriptor("TrnS", 3, Unit("Opct", "#Prc", opacity) + place(location));
+    const QByteArray gradient =
+        Descriptor("Grdn", 4,
+                   Enum("GrdF", "GrdF", g.form) + Id("Intr") + "doub" + Double(g.smoothness) +
+                       Id("Clrs") + "VlLs" + colours + Id("Trns") + "VlLs" + opacities);
+    const QByteArray offset =
+        Descriptor("Pnt ", 2, Unit("Hrzn", "#Prc", g.offset) + Unit("Vrtc", "#Prc", 0));
+    return Big(16, 4) +
+           Descriptor("null", 7,
+                      Unit("Angl", "#Ang", g.angle) + Enum("Type", "GrdT", g.type) +
+                          Unit("Scl ", "#Prc", g.scale) + Id("Rvrs") + "bool" + char(g.reverse) +
+                          Id("Algn") + "bool" + char(g.align) + Id("Ofst") + "Objc" + offset +
+                          Id("Grad") + "Objc" + gradient);
 }
 
 QByteArray PsdWriter::ShapeStroke(bool enabled)

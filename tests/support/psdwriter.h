@@ -85,6 +85,23 @@ public:
     // A `SoCo` block: a colour of class `model` ("RGBC", "Grsc", "CMYC") by its keys.
     static QByteArray SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components);
+    // A gradient fill's settings, as Photoshop keeps them in a `GdFl` block: locations from 0
+    // to 4096, each colour stop in `model` by its components in the order the model names them.
+    struct Gradient {
+        QByteArray type = "Lnr ";
+        double angle = 90;
+        double scale = 100;
+        double offset = 0; // across, in percent
+        bool reverse = false;
+        bool align = true;
+        QByteArray form = "CstS";
+        double smoothness = 4096;
+        double midpoint = 50;
+        QByteArray model = "RGBC";
+        QList<std::pair<int, QList<double>>> colours{{0, {0, 0, 0}}, {4096, {255, 255, 255}}};
+        QList<std::pair<int, double>> opacities{{0, 100}, {4096, 100}};
+    };
+    static QByteArray GradientFill(const Gradient &gradient);
     // A `vstk` block whose stroke is on or off.
     static QByteArray ShapeStroke(bool enabled);
     // A rectangle of a vector mask in shares of the picture, combined by `operation` (0

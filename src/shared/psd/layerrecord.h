@@ -5,6 +5,7 @@
 // keys of everything else, so that what is not rendered can be named.
 
 #include "shared/psd/layerfill.h"
+#include "shared/psd/layergradient.h"
 #include "shared/psd/layerpath.h"
 
 #include <cstdint>
@@ -72,6 +73,7 @@ struct LayerRecord {
     bool blendClippedAsGroup = true;
     bool restrictsChannels = false; // `brst`: some channels kept out of the blend
     SolidColour solidFill;          // `SoCo`
+    GradientFill gradientFill;      // `GdFl`
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
     std::vector<LayerInfoBlock> blocks;

@@ -54,6 +54,10 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
 {
     const LayerChannel *alpha = layer.Channel(int(ChannelId::Transparency));
     const bool fill = layer.FillsWithoutPixels();
+    if (fill && layer.gradientFill.present) {
+        GradientRows(layer).Row(y, band.left, band.width, pixel, band.stride);
+        return true;
+    }
     const std::int64_t from = band.left - layer.rect.left;
     for (int c = 0; c <= m_colours; ++c) {
         const LayerChannel *channel = fill ? nullptr : c < m_colours ? layer.Channel(c) : alpha;
@@ -65,6 +69,16 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
             pixel[x * band.stride + c] = row ? Sample(row, from + x) : plain;
     }
     return true;
+}
+
+const GradientFillRows &LayerPixels::GradientRows(const LayerRecord &layer)
+{
+    auto rows = m_gradients.find(&layer);
+    if (rows == m_gradients.end()) {
+        const GradientBox box = GradientBoxOf(layer, m_header.width, m_header.height);
+        rows = m_gradients.try_emplace(&layer, layer.gradientFill, m_header.colorMode, box).first;
+    }
+    return rows->second;
 }
 
 bool LayerPixels::Fill(const LayerRecord &layer, PixelBand &band)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/gradientfill.h"
 #include "worker/layers/pathcoverage.h"
 #include "worker/layers/pixelband.h"
 
@@ -44,6 +45,7 @@ private:
     void ApplyVectorMask(const LayerRecord &layer, std::int64_t y, std::int64_t left,
                          std::int64_t width, float *factors);
     bool Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band, float *pixel);
+    const GradientFillRows &GradientRows(const LayerRecord &layer);
 
     std::string m_path;
     PsdHeader m_header;
@@ -55,5 +57,6 @@ private:
     };
     std::map<const LayerChannel *, Open> m_open;
     std::map<const LayerRecord *, PathCoverage> m_paths;
+    std::map<const LayerRecord *, GradientFillRows> m_gradients;
     std::string m_damage;
 };

@@ -2,8 +2,10 @@
 
 #include "shared/psd/psdheader.h"
 #include "worker/layers/blendmode.h"
+#include "worker/layers/gradient.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace
@@ -87,6 +89,7 @@ private:
     void Masks(const LayerRecord &layer);
     void Blocks(const LayerRecord &layer);
     void FillWithoutPixels(const LayerRecord &layer);
+    void FillGradient(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
     std::string Adjustments() const
@@ -161,8 +164,8 @@ void Findings::Blocks(const LayerRecord &layer)
 void Findings::FillWithoutPixels(const LayerRecord &layer)
 {
     const FillModel model = layer.solidFill.model;
-    if (layer.Has("GdFl"))
-        Add("gradient fill layers");
+    if (layer.gradientFill.present)
+        FillGradient(layer);
     else if (layer.Has("PtFl"))
         Add("pattern fill layers");
     // An 8-bit writer renders fills: one without pixels shows all or nothing, unknown which.
@@ -173,6 +176,26 @@ void Findings::FillWithoutPixels(const LayerRecord &layer)
     if (!layer.shapeStyle.readable || layer.shapeStyle.strokeEnabled ||
         !layer.shapeStyle.fillEnabled)
         Add("shape strokes");
+}
+
+void Findings::FillGradient(const LayerRecord &layer)
+{
+    const GradientFill &fill = layer.gradientFill;
+    const Gradient gradient(fill.gradient, m_header.colorMode);
+    if (m_header.depth == 8)
+        Add("fill layers without rendered pixels");
+    else if (!gradient.Unrendered().empty())
+        Add(gradient.Unrendered());
+    else if (fill.shape != GradientShape::Linear && fill.shape != GradientShape::Reflected)
+        Add("radial, angle and diamond gradient fills");
+    // A small picture shows a gradient at 30 degrees as one at 45: other angles keep a rule
+    // not known here.
+    else if (std::fmod(fill.angle, 90) != 0)
+        Add("gradient fills at angles other than right angles");
+    else if (fill.offsetX != 0 || fill.offsetY != 0)
+        Add("gradient fills moved off their centre");
+    else if (fill.alignWithLayer && layer.vectorMask.present)
+        Add("gradient fills aligned with their shape");
 }
 
 void Findings::Common(const LayerRecord &layer)
