@@ -78,8 +78,10 @@ void TestGradients::draws_data()
     const auto blackWhiteBlack = [](G &g) {
         g.colours = {{0, {0, 0, 0}}, {2048, {255, 255, 255}}, {4096, {0, 0, 0}}};
     };
+    // The white stop between two black ones is passed at the mean of the slopes either side:
+    // flat, so that a quarter of the way is 143, not 128.
     row("three stops", Document(With(up, blackWhiteBlack)),
-        {grey(16, 16, 255), grey(16, 24, 128), grey(16, 20, 203), grey(16, 8, 128)});
+        {grey(16, 16, 255), grey(16, 24, 143), grey(16, 20, 221), grey(16, 8, 143)});
     row("red fading out, on white",
         Document(With(up,
                       [](G &g) {
@@ -99,6 +101,13 @@ void TestGradients::draws_data()
         {grey(16, 12, 203), grey(16, 4, 255)});
     row("laid out in the document's",
         Document(With(up, [](G &g) { g.align = false; }), 16, W::Rgb, masked), {grey(16, 12, 167)});
+    row("8 bits without pixels", Document(up, 8), {grey(16, 16, 128)});
+    row("laid out in its shape's bounds",
+        Document(up, 16, W::Rgb,
+                 [](W::Layer &l) {
+                     l.blocks += W::VectorMask({{0, 0.25, 1, 0.75}});
+                 }),
+        {grey(16, 12, 203), grey(16, 4, 255)});
     // A 32-bit document's stops hold light as the document does, taken as they stand.
     row("32 bits",
         Document(With(up,
@@ -180,7 +189,16 @@ void TestGradients::refuses_data()
                       }),
                  16, W::Grayscale),
         "gradients between colours outside RGB");
-    row("8 bits without pixels", Document(up, 8), "fill layers without rendered pixels");
+    row("stops spaced unevenly", changed([](G &g) {
+            g.colours = {{0, {0, 0, 0}}, {1024, {255, 255, 255}}, {4096, {0, 0, 0}}};
+        }),
+        "gradient stops spaced unevenly");
+    row("aligned with a shape with a hole",
+        Document(up, 16, W::Rgb,
+                 [](W::Layer &l) {
+                     l.blocks += W::VectorMask({{0, 0, 1, 1}, {0.25, 0.25, 0.75, 0.75, 2}});
+                 }),
+        "gradient fills aligned with a shape");
 }
 
 void TestGradients::refuses()

@@ -47,14 +47,44 @@ std::optional<std::vector<float>> InMode(const SolidColour &colour, ColorMode mo
     return std::nullopt;
 }
 
-// Full smoothness: halfway between a straight line and a smoothstep, so that each stop is
-// left and reached at half the straight line's slope.
-double Eased(double u)
+// A value on the cubic from p0 to p1 leaving and reaching them at slopes m0 and m1 (per unit
+// of u, which runs from 0 to 1).
+double Hermite(double u, double p0, double p1, double m0, double m1)
 {
-    return u * (0.5 + u * (1.5 - u));
+    const double v = 1 - u;
+    return (1 + 2 * u) * v * v * p0 + u * v * v * m0 + u * u * (3 - 2 * u) * p1 - u * u * v * m1;
 }
 
 } // namespace
+
+// Full smoothness: a cubic through the stops, leaving and reaching an end stop at half the
+// slope of the straight line to its neighbour, and passing one between two others at the mean
+// of the slopes to either side. False where those sides differ in length and the choice of
+// weighing them matters: Photoshop's is not known.
+bool Gradient::Slopes(std::vector<Stop> &stops)
+{
+    bool known = true;
+    const auto secant = [&](std::size_t i, std::size_t c) {
+        const double span = stops[i + 1].location - stops[i].location;
+        known = known && span > 0;
+        return span > 0 ? (stops[i + 1].values[c] - stops[i].values[c]) / span : 0.0;
+    };
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        Stop &stop = stops[i];
+        stop.slopes.assign(stop.values.size(), 0.0);
+        for (std::size_t c = 0; c < stop.values.size() && stops.size() > 1; ++c) {
+            if (i == 0 || i + 1 == stops.size()) {
+                stop.slopes[c] = secant(i == 0 ? 0 : i - 1, c) / 2;
+                continue;
+            }
+            stop.slopes[c] = (secant(i - 1, c) + secant(i, c)) / 2;
+            const double chord = (stops[i + 1].values[c] - stops[i - 1].values[c]) /
+                                 (stops[i + 1].location - stops[i - 1].location);
+            known = known && std::abs(chord - stop.slopes[c]) < 1e-3;
+        }
+    }
+    return known;
+}
 
 Gradient::Gradient(const GradientStops &stops, ColorMode mode)
     : m_channels(ColourChannels(mode)), m_unrendered(stops.unread)
@@ -62,7 +92,8 @@ Gradient::Gradient(const GradientStops &stops, ColorMode mode)
     if (m_unrendered.empty())
         AddColours(stops, mode);
     for (const GradientOpacityStop &stop : stops.opacities)
-        m_opacities.push_back({stop.location, {float(stop.opacity)}});
+        m_opacities.push_back({stop.location, {float(stop.opacity)}, {}});
+    m_evenlySpaced = Slopes(m_colours) && Slopes(m_opacities);
     if (m_unrendered.empty())
         m_unrendered = Unfaithful(stops, mode);
 }
@@ -78,6 +109,8 @@ std::string Gradient::Unfaithful(const GradientStops &stops, ColorMode mode) con
         return "gradient midpoints away from halfway";
     if (stops.smoothness < 1)
         return "gradient smoothness below 100%";
+    if (!m_evenlySpaced)
+        return "gradient stops spaced unevenly";
     // Grey and CMYK gradients are blended in another colour space than the document's.
     if (mode != ColorMode::Rgb && std::any_of(m_colours.cbegin(), m_colours.cend(), differs))
         return "gradients between colours outside RGB";
@@ -92,7 +125,7 @@ void Gradient::AddColours(const GradientStops &stops, ColorMode mode)
             m_unrendered = "gradient colours of another colour mode";
             return;
         }
-        m_colours.push_back({stop.location, std::move(*values)});
+        m_colours.push_back({stop.location, std::move(*values), {}});
     }
 }
 
@@ -110,7 +143,10 @@ void Gradient::Between(const std::vector<Stop> &stops, double position, float *o
     const Stop &to = next == stops.cend() ? stops.back() : *next;
     const Stop &from = next == stops.cbegin() ? stops.front() : *(next - 1);
     const double span = to.location - from.location;
-    const double eased = span > 0 ? Eased((position - from.location) / span) : 0;
-    for (std::size_t c = 0; c < from.values.size(); ++c)
-        out[c] = float(from.values[c] + (to.values[c] - from.values[c]) * eased);
+    const double u = span > 0 ? (position - from.location) / span : 0;
+    for (std::size_t c = 0; c < from.values.size(); ++c) {
+        const double value =
+            Hermite(u, from.values[c], to.values[c], from.slopes[c] * span, to.slopes[c] * span);
+        out[c] = float(std::clamp(value, 0.0, 1.0));
+    }
 }

@@ -26,15 +26,18 @@ private:
     struct Stop {
         double location;
         std::vector<float> values;
+        std::vector<double> slopes; // of each value, per unit of location
     };
 
     void AddColours(const GradientStops &stops, ColorMode mode);
     // What of stops whose colours all convert is not drawn as Photoshop draws it.
     std::string Unfaithful(const GradientStops &stops, ColorMode mode) const;
+    static bool Slopes(std::vector<Stop> &stops);
     static void Between(const std::vector<Stop> &stops, double position, float *out);
 
     int m_channels;
     std::vector<Stop> m_colours;
     std::vector<Stop> m_opacities;
+    bool m_evenlySpaced = true;
     std::string m_unrendered;
 };

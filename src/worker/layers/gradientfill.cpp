@@ -6,12 +6,54 @@
 #include <cmath>
 #include <numbers>
 
+namespace
+{
+
+// The bounds of a vector mask's curves, each followed in small steps, in pixels.
+GradientBox PathBounds(const VectorMask &mask, double width, double height)
+{
+    double left = width, top = height, right = 0, bottom = 0;
+    const auto add = [&](double x, double y) {
+        left = std::min(left, x * width);
+        right = std::max(right, x * width);
+        top = std::min(top, y * height);
+        bottom = std::max(bottom, y * height);
+    };
+    for (const PathShape &shape : mask.shapes) {
+        for (const Subpath &subpath : shape.subpaths) {
+            const std::size_t count = subpath.knots.size();
+            for (std::size_t i = 0; i < count; ++i) {
+                const PathKnot &from = subpath.knots[i];
+                const PathKnot &to = subpath.knots[(i + 1) % count];
+                for (int step = 0; step <= 32; ++step) {
+                    const double u = step / 32.0;
+                    const double v = 1 - u;
+                    const auto at = [&](double a, double b, double c, double d) {
+                        return v * v * v * a + 3 * v * v * u * b + 3 * v * u * u * c +
+                               u * u * u * d;
+                    };
+                    add(at(from.anchor.x, from.after.x, to.before.x, to.anchor.x),
+                        at(from.anchor.y, from.after.y, to.before.y, to.anchor.y));
+                }
+            }
+        }
+    }
+    return right > left ? GradientBox{left, top, right - left, bottom - top}
+                        : GradientBox{0, 0, width, height};
+}
+
+} // namespace
+
 GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int64_t height)
 {
     const LayerMask &mask = layer.mask.fromVector ? layer.realMask : layer.mask;
-    if (!layer.gradientFill.alignWithLayer || !mask.present || mask.disabled ||
-        mask.defaultColor != 0 || mask.rect.IsEmpty())
-        return GradientBox{0, 0, double(width), double(height)};
+    const GradientBox document{0, 0, double(width), double(height)};
+    if (!layer.gradientFill.alignWithLayer)
+        return document;
+    if (layer.vectorMask.present && !layer.vectorMask.disabled)
+        return PathBounds(layer.vectorMask, double(width), double(height));
+    if (!mask.present || mask.disabled || mask.defaultColor != 0 || mask.rect.IsEmpty())
+        return document;
     const LayerRect &r = mask.rect;
     return GradientBox{double(r.left), double(r.top), double(r.Width()), double(r.Height())};
 }

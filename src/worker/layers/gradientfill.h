@@ -15,8 +15,9 @@ struct GradientBox {
     double height = 0;
 };
 
-// The box of a gradient fill aligned with its layer: the bounds of a mask that hides all
-// outside its rectangle, else the document's, as they are where it is not aligned.
+// The box of a gradient fill aligned with its layer: the bounds of its vector mask's shapes,
+// or of a mask that hides all outside its rectangle, else the document's, as they are where
+// it is not aligned.
 GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int64_t height);
 
 // A gradient fill layer's pixels: each pixel's place along the gradient by the fill's shape,

@@ -178,13 +178,28 @@ void Findings::FillWithoutPixels(const LayerRecord &layer)
         Add("shape strokes");
 }
 
+// Bounds known from Photoshop's pictures: one shape's, or those of the parts of a shape
+// combined, or a pixel mask's; not where a shape cuts holes or a pixel mask hides around it.
+bool AlignsWithUnknownBounds(const LayerRecord &layer)
+{
+    const VectorMask &shape = layer.vectorMask;
+    if (!shape.present || shape.disabled)
+        return false;
+    const bool combined =
+        std::all_of(shape.shapes.cbegin() + (shape.shapes.empty() ? 0 : 1), shape.shapes.cend(),
+                    [](const PathShape &part) { return part.operation == PathOperation::Combine; });
+    const LayerMask &mask = layer.mask.fromVector ? layer.realMask : layer.mask;
+    const bool hiding = mask.present && !mask.disabled && mask.defaultColor == 0;
+    // A mask without shapes leaves the document's bounds, whether it shows all or nothing.
+    const bool full = shape.startsFull && !shape.shapes.empty();
+    return !combined || shape.inverted || full || hiding;
+}
+
 void Findings::FillGradient(const LayerRecord &layer)
 {
     const GradientFill &fill = layer.gradientFill;
     const Gradient gradient(fill.gradient, m_header.colorMode);
-    if (m_header.depth == 8)
-        Add("fill layers without rendered pixels");
-    else if (!gradient.Unrendered().empty())
+    if (!gradient.Unrendered().empty())
         Add(gradient.Unrendered());
     else if (fill.shape != GradientShape::Linear && fill.shape != GradientShape::Reflected)
         Add("radial, angle and diamond gradient fills");
@@ -194,8 +209,8 @@ void Findings::FillGradient(const LayerRecord &layer)
         Add("gradient fills at angles other than right angles");
     else if (fill.offsetX != 0 || fill.offsetY != 0)
         Add("gradient fills moved off their centre");
-    else if (fill.alignWithLayer && layer.vectorMask.present)
-        Add("gradient fills aligned with their shape");
+    else if (fill.alignWithLayer && AlignsWithUnknownBounds(layer))
+        Add("gradient fills aligned with a shape of several parts or with two masks");
 }
 
 void Findings::Common(const LayerRecord &layer)
