@@ -1,8 +1,8 @@
-// Gradient fill layers saved without their pixels, as 16- and 32-bit documents keep them,
-// drawn from their settings: the colour each shape gives stated points, where full smoothness
-// eases each stop in and out at half the straight line's slope (a quarter of the way between
-// black and white is 52, three quarters 203). What is not drawn as Photoshop draws it is
-// refused by name.
+// Gradient and pattern fill layers saved without their pixels, as 16- and 32-bit documents
+// keep them, drawn from their settings. Gradients: the colour each shape gives stated points, where
+// full smoothness eases each stop in and out at half the straight line's slope (a quarter of the
+// way between black and white is 52, three quarters 203). What is not drawn as Photoshop draws it
+// is refused by name. Patterns are tiled from the document's corner.
 #include "support/layerscene.h"
 
 #include <QTest>
@@ -41,6 +41,30 @@ W::Mask MiddleRows()
     mask.height = 16;
     mask.samples = [](int, int, int) { return quint16(0xFFFF); };
     return mask;
+}
+
+// A 16-pixel pattern of four squares, red, green, blue and white, named "tiles", of
+// `patternMode`, in a document of `mode` and `depth` whose one layer fills with `fill`.
+QByteArray Tiled(ColorMode mode = W::Rgb, int depth = 16,
+                 const QByteArray &fill = W::PatternFill("tiles"), ColorMode patternMode = W::Rgb)
+{
+    const QList<QList<int>> squares{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    const QByteArray patterns = W(1, 1, patternMode, [](int, int, int) {
+                                    return quint16(0);
+                                }).Patterns("tiles", 16, 16, [&](int x, int y, int c) {
+        return quint16(squares[y / 8 * 2 + x / 8].value(c) * 257);
+    });
+    W::Layer layer;
+    layer.samples = [](int, int, int) { return quint16(0); };
+    layer.blocks = W::Block("PtFl", fill);
+    return W(LayerScene::Side, LayerScene::Side, mode,
+             [](int, int, int) { return quint16(0xFFFF); })
+        .SetDepth(depth)
+        .SetCompression(W::Rle)
+        .AddResource(1057, W::VersionInfo("Adobe Photoshop", false))
+        .AddLayer(layer)
+        .AddSectionBlock(patterns)
+        .Bytes();
 }
 
 } // namespace
@@ -108,6 +132,13 @@ void TestGradients::draws_data()
                      l.blocks += W::VectorMask({{0, 0.25, 1, 0.75}});
                  }),
         {grey(16, 12, 203), grey(16, 4, 255)});
+    row("pattern tiled from the corner", Tiled(),
+        {{4, 4, 255, 0, 0},
+         {12, 4, 0, 255, 0},
+         {4, 12, 0, 0, 255},
+         {12, 12, 255, 255, 255},
+         {20, 4, 255, 0, 0},
+         {28, 28, 255, 255, 255}});
     // A 32-bit document's stops hold light as the document does, taken as they stand.
     row("32 bits",
         Document(With(up,
@@ -193,6 +224,15 @@ void TestGradients::refuses_data()
             g.colours = {{0, {0, 0, 0}}, {1024, {255, 255, 255}}, {4096, {0, 0, 0}}};
         }),
         "gradient stops spaced unevenly");
+    row("pattern not in the document", Tiled(W::Rgb, 16, W::PatternFill("other")),
+        "pattern fills whose pattern is not read");
+    row("pattern of another mode", Tiled(W::Grayscale, 16, W::PatternFill("tiles")),
+        "pattern fills of another colour mode");
+    row("pattern in 32 bits", Tiled(W::Rgb, 32), "pattern fills in 32 bits");
+    row("pattern scaled", Tiled(W::Rgb, 16, W::PatternFill("tiles", 50)),
+        "pattern fills scaled, turned or moved");
+    row("pattern linked with its layer", Tiled(W::Rgb, 16, W::PatternFill("tiles", 100, true)),
+        "pattern fills linked with their layer");
     row("aligned with a shape with a hole",
         Document(up, 16, W::Rgb,
                  [](W::Layer &l) {

@@ -7,6 +7,7 @@
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layergradient.h"
 #include "shared/psd/layerpath.h"
+#include "shared/psd/layerpattern.h"
 
 #include <cstdint>
 #include <string>
@@ -74,6 +75,7 @@ struct LayerRecord {
     bool restrictsChannels = false; // `brst`: some channels kept out of the blend
     SolidColour solidFill;          // `SoCo`
     GradientFill gradientFill;      // `GdFl`
+    PatternFill patternFill;        // `PtFl`
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
     std::vector<LayerInfoBlock> blocks;

@@ -15,6 +15,7 @@ struct LayerChannel;
 struct LayerMask;
 struct LayerRecord;
 struct LayerRect;
+struct Pattern;
 
 // A layer's own pixels and its masks, read a band at a time from top to bottom. Each channel's
 // rows are read as bands reach them and let go once bands have passed them.
@@ -46,6 +47,8 @@ private:
                          std::int64_t width, float *factors);
     bool Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band, float *pixel);
     const GradientFillRows &GradientRows(const LayerRecord &layer);
+    void PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band,
+                    float *pixel) const;
 
     std::string m_path;
     PsdHeader m_header;

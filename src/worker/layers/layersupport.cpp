@@ -90,6 +90,7 @@ private:
     void Blocks(const LayerRecord &layer);
     void FillWithoutPixels(const LayerRecord &layer);
     void FillGradient(const LayerRecord &layer);
+    void FillPattern(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
     std::string Adjustments() const
@@ -166,8 +167,8 @@ void Findings::FillWithoutPixels(const LayerRecord &layer)
     const FillModel model = layer.solidFill.model;
     if (layer.gradientFill.present)
         FillGradient(layer);
-    else if (layer.Has("PtFl"))
-        Add("pattern fill layers");
+    else if (layer.patternFill.present)
+        FillPattern(layer);
     // An 8-bit writer renders fills: one without pixels shows all or nothing, unknown which.
     else if (model == FillModel::None || model == FillModel::Other || m_header.depth == 8)
         Add("fill layers without rendered pixels");
@@ -193,6 +194,20 @@ bool AlignsWithUnknownBounds(const LayerRecord &layer)
     // A mask without shapes leaves the document's bounds, whether it shows all or nothing.
     const bool full = shape.startsFull && !shape.shapes.empty();
     return !combined || shape.inverted || full || hiding;
+}
+
+void Findings::FillPattern(const LayerRecord &layer)
+{
+    const PatternFill &fill = layer.patternFill;
+    if (!fill.unread.empty())
+        Add(fill.unread);
+    else if (!fill.pattern)
+        Add("pattern fills whose pattern is not read");
+    else if (ColorMode(fill.pattern->mode) != m_header.colorMode)
+        Add("pattern fills of another colour mode");
+    // An 8-bit pattern in a document that holds light would need its profile's curve.
+    else if (m_header.depth == 32)
+        Add("pattern fills in 32 bits");
 }
 
 void Findings::FillGradient(const LayerRecord &layer)
