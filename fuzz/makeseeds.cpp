@@ -135,7 +135,8 @@ QList<QByteArray> ColourSeeds()
 
 // Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
 // layers past the canvas, a mask, a group, blend modes (but at 32 bits, which take only the
-// normal one), in every mode, depth and compression the compositor renders.
+// normal one), gradient and pattern fills, in every mode, depth and compression the compositor
+// renders.
 QByteArray Layered(ColorMode mode, int depth, Compression compression)
 {
     W::Layer plain;
@@ -160,7 +161,18 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
     for (const W::Layer &layer : {plain, end, multiplied, masked, group})
         file.AddLayer(layer);
-    return file.Bytes();
+    // Fills kept without pixels, as 16- and 32-bit documents keep them.
+    W::Layer gradient;
+    gradient.samples = Ramp;
+    gradient.mask = masked.mask;
+    W::Gradient reflected;
+    reflected.type = "Rflc";
+    gradient.blocks = W::Block("GdFl", W::GradientFill(reflected));
+    W::Layer pattern = gradient;
+    pattern.blocks = W::Block("PtFl", W::PatternFill("seed"));
+    if (depth != 8)
+        file.AddLayer(gradient).AddLayer(pattern);
+    return file.AddSectionBlock(file.Patterns("seed", 5, 3, Ramp)).Bytes();
 }
 
 QList<QByteArray> Layered()

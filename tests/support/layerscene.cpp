@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace
@@ -39,11 +38,10 @@ QRgb Shown(ColorMode mode, const Colour &colour)
 
 QString LayerScene::Fault() const
 {
-    const QTemporaryDir dir;
-    const Result<Decoded> converted = ConvertIn(dir, StandIn(mode, depth, layers));
-    if (!converted)
-        return QString::fromStdString(converted.Why().detail);
-    const QImage image(dir.filePath("a.jpg"));
+    QString why;
+    const QImage image = RebuiltPicture(StandIn(mode, depth, layers), why);
+    if (image.isNull())
+        return why;
     for (const auto &[x, expected] : {std::pair{Half / 2, left}, {Side - Half / 2, right}}) {
         const QRgb shown = image.pixel(x, Side / 2);
         const QRgb wanted = Shown(mode, expected);
@@ -72,6 +70,15 @@ Result<Decoded> RebuildFromLayers(const QByteArray &bytes)
 {
     const QTemporaryDir dir;
     return ConvertIn(dir, bytes);
+}
+
+QImage RebuiltPicture(const QByteArray &bytes, QString &why)
+{
+    const QTemporaryDir dir;
+    const Result<Decoded> converted = ConvertIn(dir, bytes);
+    if (!converted)
+        why = QString::fromStdString(converted.Why().detail);
+    return converted ? QImage(dir.filePath("a.jpg")) : QImage();
 }
 
 PsdWriter::Layer Flat(const Colour &colour, const QByteArray &blendMode, int alpha, int left,

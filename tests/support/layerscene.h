@@ -5,6 +5,7 @@
 #include "worker/decoded.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -33,6 +34,9 @@ struct LayerScene {
 // A white stand-in for the picture, flagged as one, and the layers bottom first.
 QByteArray StandIn(ColorMode mode, int depth, const Layers &layers);
 Result<Decoded> RebuildFromLayers(const QByteArray &bytes);
+// The picture rebuilt from the layers as the JPEG file holds it; a null image and why not
+// where the file is refused.
+QImage RebuiltPicture(const QByteArray &bytes, QString &why);
 
 // A layer of one colour, as opaque as `alpha`, over columns [left, left + width).
 PsdWriter::Layer Flat(const LayerScene::Colour &colour, const QByteArray &blendMode = "norm",

@@ -2,6 +2,8 @@
 #include "support/bigendian.h"
 #include "support/psdwriter.h"
 
+#include <QMap>
+
 #include <bit>
 
 namespace
@@ -37,6 +39,31 @@ QByteArray Descriptor(const QByteArray &classId, int count, const QByteArray &it
     return Big(1, 4) + Big(0, 2) + Id(classId) + Big(count, 4) + items;
 }
 
+QByteArray Double(double value)
+{
+    return Big(std::bit_cast<quint64>(value), 8);
+}
+
+QByteArray Unit(const QByteArray &key, const QByteArray &unit, double value)
+{
+    return Id(key) + "UntF" + unit + Double(value);
+}
+
+QByteArray Enum(const QByteArray &key, const QByteArray &type, const QByteArray &value)
+{
+    return Id(key) + "enum" + Id(type) + Id(value);
+}
+
+// A colour object of class `model` by its components' keys.
+QByteArray ColourObject(const QByteArray &model,
+                        const QList<std::pair<QByteArray, double>> &components)
+{
+    QByteArray items;
+    for (const auto &[key, value] : components)
+        items += Id(key) + "doub" + Double(value);
+    return "Objc" + Descriptor(model, int(components.size()), items);
+}
+
 // A path point: vertical, then horizontal, each 8.24 fixed point.
 QByteArray Point(double x, double y)
 {
@@ -61,6 +88,12 @@ PsdWriter &PsdWriter::AddLayer(const Layer &layer)
     return *this;
 }
 
+PsdWriter &PsdWriter::AddSectionBlock(const QByteArray &block)
+{
+    m_sectionBlocks += block;
+    return *this;
+}
+
 QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
 {
     return "8BIM" + key + Big(data.size(), 4) + data;
@@ -69,11 +102,83 @@ QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
 QByteArray PsdWriter::SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components)
 {
-    QByteArray items;
-    for (const auto &[key, value] : components)
-        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
-    const QByteArray colour = Descriptor(model, int(components.size()), items);
-    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + "Objc" + colour);
+    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
+}
+
+QByteArray PsdWriter::GradientFill(const Gradient &g)
+{
+    static const QMap<QByteArray, QByteArrayList> keys{
+        {"RGBC", {"Rd  ", "Grn ", "Bl  "}},         {"Grsc", {"Gry "}},
+        {"CMYC", {"Cyn ", "Mgnt", "Ylw ", "Blck"}}, {"HSBC", {"H   ", "Strt", "Brgh"}},
+        {"LbCl", {"Lmnc", "A   ", "B   "}},
+    };
+    const auto place = [&](int location) {
+        return Id("Lctn") + "long" + Big(location, 4) + Id("Mdpn") + "long" +
+               Big(quint64(g.midpoint), 4);
+    };
+    QByteArray colours = Big(g.colours.size(), 4);
+    for (const auto &[location, values] : g.colours) {
+        QList<std::pair<QByteArray, double>> components;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            components.append({keys[g.model].value(i), values[i]});
+        colours +=
+            "Objc" +
+            Descriptor("Clrt", 3, Id("Clr ") + ColourObject(g.model, components) + place(location));
+    }
+    QByteArray opacities = Big(g.opacities.size(), 4);
+    for (const auto &[location, opacity] : g.opacities)
+        opacities +=
+            "Objc" + Descriptor("TrnS", 3, Unit("Opct", "#Prc", opacity) + place(location));
+    const QByteArray gradient =
+        Descriptor("Grdn", 4,
+                   Enum("GrdF", "GrdF", g.form) + Id("Intr") + "doub" + Double(g.smoothness) +
+                       Id("Clrs") + "VlLs" + colours + Id("Trns") + "VlLs" + opacities);
+    const QByteArray offset =
+        Descriptor("Pnt ", 2, Unit("Hrzn", "#Prc", g.offset) + Unit("Vrtc", "#Prc", 0));
+    return Big(16, 4) +
+           Descriptor("null", 7,
+                      Unit("Angl", "#Ang", g.angle) + Enum("Type", "GrdT", g.type) +
+                          Unit("Scl ", "#Prc", g.scale) + Id("Rvrs") + "bool" + char(g.reverse) +
+                          Id("Algn") + "bool" + char(g.align) + Id("Ofst") + "Objc" + offset +
+                          Id("Grad") + "Objc" + gradient);
+}
+
+// The pattern's image as a list of channels, each raw and written, then the two masks unwritten.
+QByteArray PsdWriter::Patterns(const QByteArray &id, int width, int height,
+                               const Samples &samples) const
+{
+    const QByteArray bounds = Big(0, 4) + Big(0, 4) + Big(height, 4) + Big(width, 4);
+    QByteArray image;
+    for (int channel = 0; channel < ColourChannels(); ++channel) {
+        QByteArray pixels;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                pixels += char(samples(x, y, channel) >> 8);
+        }
+        image +=
+            Big(1, 4) + Big(23 + pixels.size(), 4) + Big(8, 4) + bounds + Big(8, 2) + '\0' + pixels;
+    }
+    image += QByteArray(8, '\0');
+    const QByteArray list =
+        Big(3, 4) + Big(image.size() + 20, 4) + bounds + Big(ColourChannels(), 4) + image;
+    QByteArray pattern = Big(1, 4) + Big(quint64(m_mode), 4) + Big(height, 2) + Big(width, 2) +
+                         Big(0, 4) + char(id.size()) + id + list;
+    pattern += QByteArray((4 - pattern.size() % 4) % 4, '\0');
+    return Block("Patt", Big(pattern.size(), 4) + pattern);
+}
+
+QByteArray PsdWriter::PatternFill(const QByteArray &id, double scale, bool linked)
+{
+    const QByteArray idText = Big(id.size() + 1, 4) + [&] {
+        QByteArray units;
+        for (const char c : id + '\0')
+            units += Big(quint8(c), 2);
+        return units;
+    }();
+    const QByteArray pattern = Descriptor("Ptrn", 1, Id("Idnt") + "TEXT" + idText);
+    return Big(16, 4) + Descriptor("null", 3,
+                                   Id("Ptrn") + "Objc" + pattern + Unit("Scl ", "#Prc", scale) +
+                                       Id("Algn") + "bool" + char(linked));
 }
 
 QByteArray PsdWriter::ShapeStroke(bool enabled)
@@ -147,9 +252,10 @@ QByteArray PsdWriter::LayerSection() const
     if (info.size() % 2 != 0)
         info += '\0';
     // Photoshop keeps the layers of 16- and 32-bit documents in a block after the global mask.
-    const QByteArray section = m_depth == 8 ? Big(info.size(), lengthBytes) + info + Big(0, 4)
-                                            : Big(0, lengthBytes) + Big(0, 4) + "8BIM" +
-                                                  (m_depth == 16 ? "Lr16" : "Lr32") +
-                                                  Big(info.size(), lengthBytes) + info;
+    const QByteArray section = (m_depth == 8 ? Big(info.size(), lengthBytes) + info + Big(0, 4)
+                                             : Big(0, lengthBytes) + Big(0, 4) + "8BIM" +
+                                                   (m_depth == 16 ? "Lr16" : "Lr32") +
+                                                   Big(info.size(), lengthBytes) + info) +
+                               m_sectionBlocks;
     return Big(section.size(), lengthBytes) + section;
 }

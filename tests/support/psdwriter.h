@@ -80,11 +80,34 @@ public:
     };
     // Layers bottom first, as stored: a group's end marker, its layers, then the group.
     PsdWriter &AddLayer(const Layer &layer);
+    // A tagged block after the layers, such as the document's patterns.
+    PsdWriter &AddSectionBlock(const QByteArray &block);
     // A tagged block of additional layer information.
     static QByteArray Block(const QByteArray &key, const QByteArray &data);
     // A `SoCo` block: a colour of class `model` ("RGBC", "Grsc", "CMYC") by its keys.
     static QByteArray SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components);
+    // A gradient fill's settings, as Photoshop keeps them in a `GdFl` block: locations from 0
+    // to 4096, each colour stop in `model` by its components in the order the model names them.
+    struct Gradient {
+        QByteArray type = "Lnr ";
+        double angle = 90;
+        double scale = 100;
+        double offset = 0; // across, in percent
+        bool reverse = false;
+        bool align = true;
+        QByteArray form = "CstS";
+        double smoothness = 4096;
+        double midpoint = 50;
+        QByteArray model = "RGBC";
+        QList<std::pair<int, QList<double>>> colours{{0, {0, 0, 0}}, {4096, {255, 255, 255}}};
+        QList<std::pair<int, double>> opacities{{0, 100}, {4096, 100}};
+    };
+    static QByteArray GradientFill(const Gradient &gradient);
+    // A `Patt` block of one 8-bit pattern of the document's mode, named by `id`.
+    QByteArray Patterns(const QByteArray &id, int width, int height, const Samples &samples) const;
+    // A `PtFl` block's data: the pattern named by `id`, at `scale` percent, linked or not.
+    static QByteArray PatternFill(const QByteArray &id, double scale = 100, bool linked = false);
     // A `vstk` block whose stroke is on or off.
     static QByteArray ShapeStroke(bool enabled);
     // A rectangle of a vector mask in shares of the picture, combined by `operation` (0
@@ -140,6 +163,7 @@ private:
     bool m_psb = false;
     QByteArray m_resources;
     QList<Layer> m_layers;
+    QByteArray m_sectionBlocks;
     bool m_mergedTransparency = false;
     std::pair<int, QByteArray> m_packedRow{-1, {}};
 };

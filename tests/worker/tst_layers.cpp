@@ -209,7 +209,7 @@ void TestLayers::refuses_data()
           "fill colours of another colour mode");
     alone("gradient fill", W::Rgb, 16,
           With(Fill(Red()), [](auto &l) { l.blocks = W::Block("GdFl", "x"); }),
-          "gradient fill layers");
+          "gradient settings that do not read");
     alone("shape stroke", W::Rgb, 16, Fill(Red(), W::Block("vstk", W::ShapeStroke(true))),
           "shape strokes");
     rgb("dissolve", Flat({0, 0, 0}, "diss"), "the dissolve blend mode");

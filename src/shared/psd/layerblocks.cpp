@@ -79,6 +79,10 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.restrictsChannels = true;
     else if (block.key == "SoCo")
         layer.solidFill = ReadSolidColour(reader, block.offset + block.length);
+    else if (block.key == "GdFl")
+        layer.gradientFill = ReadGradientFill(reader, block.offset + block.length);
+    else if (block.key == "PtFl")
+        layer.patternFill = ReadPatternFill(reader, block.offset + block.length);
     else if (block.key == "vstk")
         layer.shapeStyle = ReadShapeStyle(reader, block.offset + block.length);
     else if (block.key == "vmsk" || block.key == "vsms")

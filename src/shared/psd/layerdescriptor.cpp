@@ -31,6 +31,7 @@ private:
     bool Value(const std::string &path, int depth);
     bool List(const std::string &path, int depth);
     double Double() { return std::bit_cast<double>(m_reader.Number(8)); }
+    std::string Text();
 
     SectionReader &m_reader;
     std::uint64_t m_end;
@@ -47,6 +48,24 @@ std::string DescriptorWalk::Id()
     std::string id(std::size_t(length), '\0');
     m_reader.Read(reinterpret_cast<unsigned char *>(id.data()), id.size());
     return id;
+}
+
+std::string DescriptorWalk::Text()
+{
+    const std::uint64_t length = m_reader.Number(4);
+    std::string text;
+    if (!Fits(2 * length)) {
+        m_reader.Skip(2 * length); // past the end: the walk fails
+        return text;
+    }
+    bool ended = false;
+    for (std::uint64_t i = 0; i < length; ++i) {
+        const auto unit = char(m_reader.Number(2) & 0xFF);
+        ended = ended || unit == '\0';
+        if (!ended)
+            text += unit;
+    }
+    return text;
 }
 
 // A unicode name, then the class id and the items.
@@ -97,7 +116,7 @@ bool DescriptorWalk::Value(const std::string &path, int depth)
     else if (kind == "enum")
         m_out.enums[path] = Id().empty() ? std::string() : Id();
     else if (kind == "TEXT")
-        m_reader.Skip(2 * m_reader.Number(4));
+        m_out.texts[path] = Text();
     else if (kind == "tdta")
         m_reader.Skip(m_reader.Number(4));
     else

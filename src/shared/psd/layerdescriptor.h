@@ -15,6 +15,7 @@ struct Descriptor {
     std::map<std::string, double> numbers;
     std::map<std::string, std::string> classes; // "" holds the outer one's
     std::map<std::string, std::string> enums;
+    std::map<std::string, std::string> texts; // each UTF-16 unit's low byte, up to a nul
 
     std::optional<double> Number(const std::string &path) const;
     std::string ClassOf(const std::string &path) const;

@@ -8,13 +8,18 @@
 #include <vector>
 
 class SectionReader;
+struct Descriptor;
 
-enum class FillModel { None, Rgb, Grayscale, Cmyk, Other };
+enum class FillModel { None, Rgb, Grayscale, Cmyk, Hsb, Other };
 
 struct SolidColour {
     FillModel model = FillModel::None;
     std::vector<float> shares;
 };
+
+// The colour object under `path` of `descriptor`; HSB as hue, saturation and brightness
+// shares, model Other where it is in a model not read here.
+SolidColour ColourOf(const Descriptor &descriptor, const std::string &path);
 
 // The fill of the `SoCo` block from the reader's position to `end`; model Other where its
 // colour is in a model not read here or its descriptor does not read.

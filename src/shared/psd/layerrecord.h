@@ -5,7 +5,9 @@
 // keys of everything else, so that what is not rendered can be named.
 
 #include "shared/psd/layerfill.h"
+#include "shared/psd/layergradient.h"
 #include "shared/psd/layerpath.h"
+#include "shared/psd/layerpattern.h"
 
 #include <cstdint>
 #include <string>
@@ -72,6 +74,8 @@ struct LayerRecord {
     bool blendClippedAsGroup = true;
     bool restrictsChannels = false; // `brst`: some channels kept out of the blend
     SolidColour solidFill;          // `SoCo`
+    GradientFill gradientFill;      // `GdFl`
+    PatternFill patternFill;        // `PtFl`
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
     std::vector<LayerInfoBlock> blocks;

@@ -5,7 +5,9 @@
 #include "shared/psd/psdheader.h"
 #include "shared/psd/sectionreader.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace
 {
@@ -186,6 +188,33 @@ std::string ReadWideLayerInfo(SectionReader &reader, std::uint64_t end, bool psb
     return ReadLayerInfo({reader, block->offset + block->length, psb, maxSide}, section);
 }
 
+// The patterns that fills kept without pixels name, from the blocks after the layers.
+void AttachPatterns(SectionReader &reader, std::uint64_t from, std::uint64_t end, bool psb,
+                    LayerSection &section)
+{
+    const auto drawn = [](const LayerRecord &layer) {
+        return layer.FillsWithoutPixels() && layer.patternFill.present;
+    };
+    if (std::none_of(section.layers.cbegin(), section.layers.cend(), drawn) || !reader.Seek(from))
+        return;
+    reader.Skip(reader.Number(4)); // the global mask
+    std::vector<std::shared_ptr<const Pattern>> patterns;
+    while (const auto block = FindSectionBlock(reader, end, psb, {"Patt", "Pat2", "Pat3"})) {
+        const std::uint64_t after = reader.Position();
+        reader.Seek(block->offset);
+        for (Pattern &pattern : ReadPatterns(reader, block->offset + block->length))
+            patterns.push_back(std::make_shared<const Pattern>(std::move(pattern)));
+        reader.Seek(after);
+    }
+    for (LayerRecord &layer : section.layers) {
+        const auto named = std::find_if(patterns.cbegin(), patterns.cend(), [&](const auto &p) {
+            return p->id == layer.patternFill.id;
+        });
+        if (drawn(layer) && named != patterns.cend())
+            layer.patternFill.pattern = *named;
+    }
+}
+
 // The records, or what of the section does not hold.
 std::string ReadSection(SectionReader &reader, bool psb, LayerSection &section)
 {
@@ -203,9 +232,14 @@ std::string ReadSection(SectionReader &reader, bool psb, LayerSection &section)
     if (reader.Failed() || infoLength > RoomBefore(reader, end))
         return "damaged layer section";
     const std::uint64_t infoEnd = reader.Position() + infoLength;
+    std::string damage;
     if (infoLength > 0)
-        return ReadLayerInfo({reader, infoEnd, psb, maxSide}, section);
-    return reader.Seek(infoEnd) ? ReadWideLayerInfo(reader, end, psb, maxSide, section) : "";
+        damage = ReadLayerInfo({reader, infoEnd, psb, maxSide}, section);
+    else if (reader.Seek(infoEnd))
+        damage = ReadWideLayerInfo(reader, end, psb, maxSide, section);
+    if (damage.empty())
+        AttachPatterns(reader, infoEnd, end, psb, section);
+    return damage;
 }
 
 } // namespace

@@ -54,6 +54,14 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
 {
     const LayerChannel *alpha = layer.Channel(int(ChannelId::Transparency));
     const bool fill = layer.FillsWithoutPixels();
+    if (fill && layer.gradientFill.present) {
+        GradientRows(layer).Row(y, band.left, band.width, pixel, band.stride);
+        return true;
+    }
+    if (fill && layer.patternFill.pattern) {
+        PatternRow(*layer.patternFill.pattern, y, band, pixel);
+        return true;
+    }
     const std::int64_t from = band.left - layer.rect.left;
     for (int c = 0; c <= m_colours; ++c) {
         const LayerChannel *channel = fill ? nullptr : c < m_colours ? layer.Channel(c) : alpha;
@@ -65,6 +73,30 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
             pixel[x * band.stride + c] = row ? Sample(row, from + x) : plain;
     }
     return true;
+}
+
+// The pattern tiled from the document's corner, opaque.
+void LayerPixels::PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band,
+                             float *pixel) const
+{
+    const auto wrap = [](std::int64_t at, std::int64_t side) { return (at % side + side) % side; };
+    const std::int64_t row = wrap(y, pattern.height) * pattern.width;
+    for (std::int64_t x = 0; x < band.width; ++x) {
+        const auto at = std::size_t(row + wrap(band.left + x, pattern.width));
+        for (int c = 0; c < m_colours; ++c)
+            pixel[x * band.stride + c] = float(pattern.channels[std::size_t(c)][at]) / 255.0f;
+        pixel[x * band.stride + m_colours] = 1.0f;
+    }
+}
+
+const GradientFillRows &LayerPixels::GradientRows(const LayerRecord &layer)
+{
+    auto rows = m_gradients.find(&layer);
+    if (rows == m_gradients.end()) {
+        const GradientBox box = GradientBoxOf(layer, m_header.width, m_header.height);
+        rows = m_gradients.try_emplace(&layer, layer.gradientFill, m_header.colorMode, box).first;
+    }
+    return rows->second;
 }
 
 bool LayerPixels::Fill(const LayerRecord &layer, PixelBand &band)

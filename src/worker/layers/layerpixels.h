@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/gradientfill.h"
 #include "worker/layers/pathcoverage.h"
 #include "worker/layers/pixelband.h"
 
@@ -14,6 +15,7 @@ struct LayerChannel;
 struct LayerMask;
 struct LayerRecord;
 struct LayerRect;
+struct Pattern;
 
 // A layer's own pixels and its masks, read a band at a time from top to bottom. Each channel's
 // rows are read as bands reach them and let go once bands have passed them.
@@ -44,6 +46,9 @@ private:
     void ApplyVectorMask(const LayerRecord &layer, std::int64_t y, std::int64_t left,
                          std::int64_t width, float *factors);
     bool Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band, float *pixel);
+    const GradientFillRows &GradientRows(const LayerRecord &layer);
+    void PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band,
+                    float *pixel) const;
 
     std::string m_path;
     PsdHeader m_header;
@@ -55,5 +60,6 @@ private:
     };
     std::map<const LayerChannel *, Open> m_open;
     std::map<const LayerRecord *, PathCoverage> m_paths;
+    std::map<const LayerRecord *, GradientFillRows> m_gradients;
     std::string m_damage;
 };
