@@ -3,6 +3,7 @@
 // Adjustment layers as a writer saves them: a layer without pixels whose block holds the
 // settings, in the binary form of each kind.
 
+#include "shared/psd/layeradjustment.h"
 #include "support/psdwriter.h"
 
 #include <QByteArray>
@@ -13,14 +14,7 @@
 namespace adjustment
 {
 
-// Input floor and ceiling, output floor and ceiling (0..255), gamma.
-struct Levels {
-    int inputFloor = 0;
-    int inputCeiling = 255;
-    int outputFloor = 0;
-    int outputCeiling = 255;
-    double gamma = 1;
-};
+using Levels = LevelsChannel; // input floor and ceiling, output floor and ceiling, gamma
 // The composite's levels, then each channel's; the rest as they are.
 QByteArray LevelsBlock(const QList<Levels> &channels);
 

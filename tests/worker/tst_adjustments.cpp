@@ -116,46 +116,41 @@ void TestAdjustments::adjusts()
 
 void TestAdjustments::refuses_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<LayerScene>("scene");
     QTest::addColumn<QString>("reason");
 
     const auto row = [](const char *name, ColorMode mode, int depth, const QByteArray &block,
                         const QString &named) {
-        QTest::newRow(name) << StandIn(mode, depth, {Flat({153, 102, 204, 255}), a::Layer(block)})
-                            << "no flattened picture, and its layers use " + named;
+        const Layers layers{Flat({153, 102, 204, 255}), a::Layer(block)};
+        QTest::newRow(name) << S{mode, depth, layers, {}, {}}
+                            << "no flattened picture, and its layers use adjustment layers (" +
+                                   named + ")";
     };
-    const QString adjustments = "adjustment layers (%1)";
-    row("threshold outside grey", W::Rgb, 8, a::ThresholdBlock(128),
-        adjustments.arg("threshold outside grey"));
-    row("hue/saturation", W::Rgb, 8, a::HueSaturationBlock(30, 0, 0),
-        adjustments.arg("hue/saturation"));
-    row("brightness/contrast", W::Rgb, 8, a::BrightnessBlock(10, 0),
-        adjustments.arg("brightness/contrast"));
+    row("threshold outside grey", W::Rgb, 8, a::ThresholdBlock(128), "threshold outside grey");
+    row("hue/saturation", W::Rgb, 8, a::HueSaturationBlock(30, 0, 0), "hue/saturation");
+    row("brightness/contrast", W::Rgb, 8, a::BrightnessBlock(10, 0), "brightness/contrast");
     row("curves in 32 bits", W::Rgb, 32, a::CurvesBlock({{{0, 0}, {255, 128}}}),
-        adjustments.arg("curves in 32 bits"));
+        "curves in 32 bits");
     row("levels whose floor is above the ceiling", W::Rgb, 8, a::LevelsBlock({{200, 100}}),
-        adjustments.arg("levels"));
+        "levels");
     row("channel mixer in CMYK", W::Cmyk, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}),
-        adjustments.arg("channel mixer"));
-    row("color lookup", W::Rgb, 8, W::Block("clrL", QByteArray(4, '\0')),
-        adjustments.arg("color lookup"));
+        "channel mixer");
+    row("color lookup", W::Rgb, 8, W::Block("clrL", QByteArray(4, '\0')), "color lookup");
+    const Layers clipped{Flat({153, 102, 204}), a::Layer(a::InvertBlock()),
+                         With(Flat({51, 204, 102}), [](W::Layer &l) { l.clipped = true; })};
     QTest::newRow("clipped to an adjustment layer")
-        << StandIn(W::Rgb, 8,
-                   {Flat({153, 102, 204}), a::Layer(a::InvertBlock()),
-                    With(Flat({51, 204, 102}), [](W::Layer &l) { l.clipped = true; })})
+        << S{W::Rgb, 8, clipped, {}, {}}
         << "no flattened picture, and its layers use layers clipped to an adjustment layer";
 }
 
+// Refused as unreadable, with the reason the scene's fault is.
 void TestAdjustments::refuses()
 {
-    QFETCH(QByteArray, bytes);
+    QFETCH(LayerScene, scene);
     QFETCH(QString, reason);
 
-    const Result<Decoded> converted = RebuildFromLayers(bytes);
-    QVERIFY(!converted);
-    QCOMPARE(converted.Why().status, wire::Status::Unreadable);
-    const QString detail = QString::fromStdString(converted.Why().detail);
-    QVERIFY2(detail.startsWith(reason), qPrintable(detail));
+    const QString fault = scene.Fault();
+    QVERIFY2(fault.startsWith(reason), qPrintable(fault));
 }
 
 QTEST_GUILESS_MAIN(TestAdjustments)
