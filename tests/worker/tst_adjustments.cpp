@@ -72,9 +72,17 @@ void TestAdjustments::adjusts_data()
     // One stop more in linear light, at gamma 2.2 below 32 bits.
     rgb("exposure", a::ExposureBlock(1, 0, 1), {210, 140, 255});
     row("exposure, RGB 32", W::Rgb, 32, b, a::ExposureBlock(1, 0, 1), {255, 204, 255});
+    // An offset below black, its gamma taken as if above: 0.6 - 0.7 to -0.1, then -(0.1)^0.5,
+    // which the difference from the backdrop shows.
+    QTest::newRow("exposure below black, grey 32")
+        << S{W::Grayscale,
+             32,
+             {Flat({153}), With(RightHalf(a::ExposureBlock(0, -0.7f, 2)),
+                                [](W::Layer &l) { l.blendMode = "diff"; })},
+             {153},
+             {234}};
     rgb("channel mixer", a::ChannelMixerBlock({{0, 0, 100, 0}, {0, 100, 0, 0}, {100, 0, 0, 0}}),
         {204, 102, 153});
-    rgb("channel mixer, monochrome", a::ChannelMixerBlock({{0, 0, 100, 0}}, true), {204, 204, 204});
     rgb("channel mixer constant",
         a::ChannelMixerBlock({{0, 0, 0, 20}, {0, 100, 0, 0}, {0, 0, 100, 0}}), {51, 102, 204});
     rgb("brightness/contrast at zero", a::BrightnessBlock(0, 0), b);
@@ -134,6 +142,8 @@ void TestAdjustments::refuses_data()
     row("levels whose floor is above the ceiling", W::Rgb, 8, a::LevelsBlock({{200, 100}}),
         "levels");
     row("channel mixer in CMYK", W::Cmyk, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}),
+        "channel mixer");
+    row("channel mixer in monochrome", W::Rgb, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}, true),
         "channel mixer");
     row("color lookup", W::Rgb, 8, W::Block("clrL", QByteArray(4, '\0')), "color lookup");
     const Layers clipped{Flat({153, 102, 204}), a::Layer(a::InvertBlock()),

@@ -4,23 +4,23 @@
 #include <cmath>
 
 PixelAdjustment::PixelAdjustment(const AdjustmentSettings &settings, const PsdHeader &header)
-    : m_settings(settings), m_mode(header.colorMode),
-      m_levels(header.depth == 8 ? 255.0f : 32768.0f)
+    : m_settings(settings), m_levels(header.depth == 8 ? 255.0f : 32768.0f)
 {
 }
 
 bool PixelAdjustment::Handles(const AdjustmentSettings &settings, ColorMode mode)
 {
-    return std::holds_alternative<ChannelMixerSettings>(settings) && mode == ColorMode::Rgb;
+    // Which output a monochrome mix keeps is not known: it is not taken.
+    const auto *mixer = std::get_if<ChannelMixerSettings>(&settings);
+    return mixer && !mixer->monochrome && mode == ColorMode::Rgb;
 }
 
-// Each output the sum of the sources in their shares and the constant; in monochrome, the
-// first output in every channel.
+// Each output the sum of the sources in their shares and the constant.
 void PixelAdjustment::Mix(const ChannelMixerSettings &mixer, float *rgb) const
 {
     float mixed[3] = {};
     for (std::size_t out = 0; out < 3; ++out) {
-        const std::array<int, 5> &shares = mixer.outputs[mixer.monochrome ? 0 : out];
+        const std::array<int, 5> &shares = mixer.outputs[out];
         mixed[out] = float(shares[4]) / 100;
         for (std::size_t in = 0; in < 3; ++in)
             mixed[out] += float(shares[in]) / 100 * rgb[in];

@@ -20,6 +20,5 @@ private:
     void Mix(const ChannelMixerSettings &mixer, float *rgb) const;
 
     AdjustmentSettings m_settings;
-    ColorMode m_mode;
     float m_levels; // 255 at 8 bits, 32768 at 16
 };

@@ -41,9 +41,11 @@ std::vector<ToneCurve> Uniform(int colours, const ToneCurve &curve)
 // In linear light: 32-bit samples are, 8- and 16-bit ones are taken to gamma 2.2 and back.
 ToneCurve ExposureCurve(const ExposureSettings &e, int depth)
 {
+    // Below black, gamma works on the value as if it were above, and keeps its sign.
     if (depth == 32)
         return [e](double x) {
-            return std::pow(std::max(x * std::exp2(e.exposure) + e.offset, 0.0), 1 / e.gamma);
+            const double linear = x * std::exp2(e.exposure) + e.offset;
+            return std::copysign(std::pow(std::abs(linear), 1 / e.gamma), linear);
         };
     return [e](double x) {
         const double linear = std::pow(x, 2.2) * std::exp2(e.exposure) + e.offset;
