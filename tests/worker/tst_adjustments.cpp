@@ -62,6 +62,9 @@ void TestAdjustments::adjusts_data()
     rgb("levels of a channel, then the composite's", a::LevelsBlock({{0, 128}, {0, 255, 0, 128}}),
         {153, 203, 255});
     rgb("curves", a::CurvesBlock({{{0, 0}, {128, 255}}}), {255, 203, 255});
+    // Between knots, the natural cubic spline through them all.
+    rgb("curve through three knots", a::CurvesBlock({{{0, 0}, {128, 192}, {255, 255}}}),
+        {213, 162, 240});
     rgb("curve of blue alone", a::CurvesBlock({{}, {}, {}, {{0, 255}, {255, 0}}}), {153, 102, 51});
     rgb("posterize", a::PosterizeBlock(4), {170, 85, 255});
     row("posterize, RGB 16", W::Rgb, 16, b, a::PosterizeBlock(4), {170, 85, 255});

@@ -28,9 +28,59 @@ std::vector<ToneCurve> PerChannel(const std::vector<Channel> &channels, int colo
     return curves;
 }
 
-double CurveAt(const std::vector<std::array<int, 2>> &knots, double x)
+using Knots = std::vector<std::array<int, 2>>;
+
+// The knots of a curve joined by a natural cubic spline, flat beyond the first and the last;
+// without knots, the curve that changes nothing.
+class Spline
 {
-    return knots.empty() ? x : std::clamp(SplineAt(knots, x * 255) / 255, 0.0, 1.0);
+public:
+    explicit Spline(const Knots &knots);
+    double At(double x) const; // on shares of the range
+
+private:
+    Knots m_knots;
+    std::vector<double> m_second; // derivatives at the knots, zero at both ends
+};
+
+// The second derivatives by the tridiagonal sweep, once for all the levels asked for.
+Spline::Spline(const Knots &knots) : m_knots(knots), m_second(knots.size(), 0.0)
+{
+    const std::size_t n = knots.size();
+    std::vector<double> carry(n, 0.0);
+    const auto x0 = [&](std::size_t i) { return double(knots[i][0]); };
+    const auto y0 = [&](std::size_t i) { return double(knots[i][1]); };
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const double share = (x0(i) - x0(i - 1)) / (x0(i + 1) - x0(i - 1));
+        const double pivot = share * m_second[i - 1] + 2;
+        const double bend =
+            (y0(i + 1) - y0(i)) / (x0(i + 1) - x0(i)) - (y0(i) - y0(i - 1)) / (x0(i) - x0(i - 1));
+        m_second[i] = (share - 1) / pivot;
+        carry[i] = (6 * bend / (x0(i + 1) - x0(i - 1)) - share * carry[i - 1]) / pivot;
+    }
+    for (std::size_t i = n; i >= 2; --i)
+        m_second[i - 2] = m_second[i - 2] * m_second[i - 1] + carry[i - 2];
+}
+
+double Spline::At(double share) const
+{
+    if (m_knots.empty())
+        return share;
+    const double x = share * 255;
+    if (x <= m_knots.front()[0])
+        return m_knots.front()[1] / 255.0;
+    if (x >= m_knots.back()[0])
+        return m_knots.back()[1] / 255.0;
+    std::size_t k = 1;
+    while (m_knots[k][0] < x)
+        ++k;
+    const double h = m_knots[k][0] - m_knots[k - 1][0];
+    const double a = (m_knots[k][0] - x) / h;
+    const double b = 1 - a;
+    const double y =
+        a * m_knots[k - 1][1] + b * m_knots[k][1] +
+        ((a * a * a - a) * m_second[k - 1] + (b * b * b - b) * m_second[k]) * h * h / 6;
+    return std::clamp(y / 255, 0.0, 1.0);
 }
 
 std::vector<ToneCurve> Uniform(int colours, const ToneCurve &curve)
@@ -67,37 +117,6 @@ bool LeavesAsIs(const AdjustmentSettings &settings)
 
 } // namespace
 
-double SplineAt(const std::vector<std::array<int, 2>> &knots, double x)
-{
-    const std::size_t n = knots.size();
-    if (x <= knots.front()[0])
-        return knots.front()[1];
-    if (x >= knots.back()[0])
-        return knots.back()[1];
-    // Second derivatives, zero at both ends, by the tridiagonal sweep.
-    std::vector<double> second(n, 0.0), carry(n, 0.0);
-    const auto x0 = [&](std::size_t i) { return double(knots[i][0]); };
-    const auto y0 = [&](std::size_t i) { return double(knots[i][1]); };
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        const double share = (x0(i) - x0(i - 1)) / (x0(i + 1) - x0(i - 1));
-        const double pivot = share * second[i - 1] + 2;
-        const double bend =
-            (y0(i + 1) - y0(i)) / (x0(i + 1) - x0(i)) - (y0(i) - y0(i - 1)) / (x0(i) - x0(i - 1));
-        second[i] = (share - 1) / pivot;
-        carry[i] = (6 * bend / (x0(i + 1) - x0(i - 1)) - share * carry[i - 1]) / pivot;
-    }
-    for (std::size_t i = n - 1; i-- > 0;)
-        second[i] = second[i] * second[i + 1] + carry[i];
-    std::size_t k = 1;
-    while (knots[k][0] < x)
-        ++k;
-    const double h = knots[k][0] - knots[k - 1][0];
-    const double a = (knots[k][0] - x) / h;
-    const double b = 1 - a;
-    return a * knots[k - 1][1] + b * knots[k][1] +
-           ((a * a * a - a) * second[k - 1] + (b * b * b - b) * second[k]) * h * h / 6;
-}
-
 std::vector<ToneCurve> ToneCurves(const AdjustmentSettings &settings, int colours, int depth)
 {
     if (const auto *exposure = std::get_if<ExposureSettings>(&settings))
@@ -107,7 +126,8 @@ std::vector<ToneCurve> ToneCurves(const AdjustmentSettings &settings, int colour
     if (const auto *levels = std::get_if<LevelsSettings>(&settings))
         return PerChannel(levels->channels, colours, LevelsAt);
     if (const auto *curves = std::get_if<CurvesSettings>(&settings))
-        return PerChannel(curves->channels, colours, CurveAt);
+        return PerChannel(std::vector<Spline>(curves->channels.begin(), curves->channels.end()),
+                          colours, [](const Spline &curve, double x) { return curve.At(x); });
     if (std::holds_alternative<InvertSettings>(settings))
         return Uniform(colours, [](double x) { return 1 - x; });
     if (const auto *posterize = std::get_if<PosterizeSettings>(&settings)) {

@@ -11,7 +11,3 @@ using ToneCurve = std::function<double(double)>;
 // For an adjustment that maps each channel on its own, the curve of each of the `colours`
 // channels at `depth` bits; empty for one that mixes channels or is not rendered at that depth.
 std::vector<ToneCurve> ToneCurves(const AdjustmentSettings &settings, int colours, int depth);
-
-// The knots joined by a natural cubic spline, flat beyond the first and the last; on the
-// 0..255 scale of the knots.
-double SplineAt(const std::vector<std::array<int, 2>> &knots, double x);
