@@ -130,16 +130,21 @@ void TestAdjustments::refuses_data()
     QTest::addColumn<LayerScene>("scene");
     QTest::addColumn<QString>("reason");
 
-    const auto row = [](const char *name, ColorMode mode, int depth, const QByteArray &block,
-                        const QString &named) {
-        const Layers layers{Flat({153, 102, 204, 255}), a::Layer(block)};
-        QTest::newRow(name) << S{mode, depth, layers, {}, {}}
+    // How a scene would show were it rebuilt, which it should not be.
+    const Colour backdrop{153, 102, 204, 255};
+
+    const auto row = [&](const char *name, ColorMode mode, int depth, const QByteArray &block,
+                         const QString &named) {
+        const Layers layers{Flat(backdrop), a::Layer(block)};
+        QTest::newRow(name) << S{mode, depth, layers, backdrop, backdrop}
                             << "no flattened picture, and its layers use adjustment layers (" +
                                    named + ")";
     };
     row("threshold outside grey", W::Rgb, 8, a::ThresholdBlock(128), "threshold outside grey");
     row("hue/saturation", W::Rgb, 8, a::HueSaturationBlock(30, 0, 0), "hue/saturation");
     row("brightness/contrast", W::Rgb, 8, a::BrightnessBlock(10, 0), "brightness/contrast");
+    row("new brightness/contrast without the legacy block", W::Rgb, 8,
+        W::Block("CgEd", QByteArray(4, '\0')), "brightness/contrast");
     row("curves in 32 bits", W::Rgb, 32, a::CurvesBlock({{{0, 0}, {255, 128}}}),
         "curves in 32 bits");
     row("levels whose floor is above the ceiling", W::Rgb, 8, a::LevelsBlock({{200, 100}}),
@@ -149,10 +154,10 @@ void TestAdjustments::refuses_data()
     row("channel mixer in monochrome", W::Rgb, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}, true),
         "channel mixer");
     row("color lookup", W::Rgb, 8, W::Block("clrL", QByteArray(4, '\0')), "color lookup");
-    const Layers clipped{Flat({153, 102, 204}), a::Layer(a::InvertBlock()),
+    const Layers clipped{Flat(backdrop), a::Layer(a::InvertBlock()),
                          With(Flat({51, 204, 102}), [](W::Layer &l) { l.clipped = true; })};
     QTest::newRow("clipped to an adjustment layer")
-        << S{W::Rgb, 8, clipped, {}, {}}
+        << S{W::Rgb, 8, clipped, backdrop, backdrop}
         << "no flattened picture, and its layers use layers clipped to an adjustment layer";
 }
 

@@ -207,9 +207,8 @@ std::string AdjustmentName(const std::string &key)
 void ReadAdjustment(SectionReader &reader, const std::string &key, std::uint64_t end,
                     Adjustment &adjustment)
 {
-    if (key == "CgEd") {
-        if (adjustment.key == "brit")
-            ReadNewBrightness(reader, end, adjustment);
+    if (key == "CgEd" && adjustment.key == "brit") {
+        ReadNewBrightness(reader, end, adjustment);
     } else if (adjustment.key.empty()) {
         adjustment.key = key;
         adjustment.settings = ReadSettings(reader, key);
