@@ -149,6 +149,7 @@ void TestAdjustments::refuses_data()
         "curves in 32 bits");
     row("levels whose floor is above the ceiling", W::Rgb, 8, a::LevelsBlock({{200, 100}}),
         "levels");
+    row("exposure in CMYK", W::Cmyk, 8, a::ExposureBlock(1, 0, 1), "exposure in CMYK");
     row("channel mixer in CMYK", W::Cmyk, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}),
         "channel mixer");
     row("channel mixer in monochrome", W::Rgb, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}, true),

@@ -59,6 +59,9 @@ std::string UnrenderedAdjustment(const Adjustment &adjustment, const PsdHeader &
     const AdjustmentSettings &settings = adjustment.settings;
     if (!adjustment.readable)
         return name;
+    // Photoshop offers exposure in grey and RGB only: how it would take inks is not known.
+    if (std::holds_alternative<ExposureSettings>(settings) && header.colorMode == ColorMode::Cmyk)
+        return name + " in CMYK";
     if (PixelAdjustment::Handles(settings, header.colorMode) && header.depth != 32)
         return "";
     if (!ToneCurves(settings, ColourChannels(header.colorMode), header.depth).empty())
