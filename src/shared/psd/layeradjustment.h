@@ -5,6 +5,7 @@
 // settings is the composite, then each colour channel in the document's order.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -77,7 +78,7 @@ using AdjustmentSettings =
 
 struct Adjustment {
     std::string key;       // of the block that makes the layer an adjustment layer
-    bool readable = false; // whether its settings read as a kind rendered here
+    bool readable = false; // whether its settings were read whole, as one of the kinds above
     AdjustmentSettings settings;
 };
 
