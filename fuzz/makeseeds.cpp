@@ -4,6 +4,7 @@
 #include "shared/protocol/wireformat.h"
 #include "shared/psd/psdcontents.h"
 #include "streamshape.h"
+#include "support/adjustmentblocks.h"
 #include "support/fixtures.h"
 #include "support/psdwriter.h"
 
@@ -134,9 +135,9 @@ QList<QByteArray> ColourSeeds()
 }
 
 // Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
-// layers past the canvas, a mask, a group, blend modes (but at 32 bits, which take only the
-// normal one), gradient and pattern fills, in every mode, depth and compression the compositor
-// renders.
+// layers past the canvas, a mask, a group, an adjustment layer, blend modes (but at 32 bits,
+// which take only the normal one), gradient and pattern fills, in every mode, depth and
+// compression the compositor renders.
 QByteArray Layered(ColorMode mode, int depth, Compression compression)
 {
     W::Layer plain;
@@ -156,10 +157,14 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     end.kind = W::Layer::Kind::GroupEnd;
     W::Layer group = end;
     group.kind = W::Layer::Kind::Group;
+    // An adjustment of what lies below it in the group: a curve, or exposure at 32 bits.
+    const W::Layer adjusted = adjustment::Layer(
+        depth == 32 ? adjustment::ExposureBlock(1, 0, 1)
+                    : adjustment::CurvesBlock({{{0, 0}, {128, 200}, {255, 255}}}));
     W file(16, 8, mode, [](int, int, int) { return quint16(0xFFFF); });
     file.SetDepth(depth).SetCompression(compression);
     file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
-    for (const W::Layer &layer : {plain, end, multiplied, masked, group})
+    for (const W::Layer &layer : {plain, end, multiplied, adjusted, masked, group})
         file.AddLayer(layer);
     // Fills kept without pixels, as 16- and 32-bit documents keep them.
     W::Layer gradient;

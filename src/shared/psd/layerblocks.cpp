@@ -1,5 +1,6 @@
 #include "shared/psd/layerblocks.h"
 
+#include "shared/psd/layeradjustment.h"
 #include "shared/psd/sectionreader.h"
 
 #include <algorithm>
@@ -63,7 +64,8 @@ void TakeDivider(SectionReader &reader, const LayerInfoBlock &block, LayerRecord
 
 void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &layer)
 {
-    if (block.length == 0)
+    // Invert is the one block whose settings are its key alone.
+    if (block.length == 0 && block.key != "nvrt")
         return;
     const std::uint64_t after = reader.Position();
     reader.Seek(block.offset);
@@ -87,6 +89,8 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.shapeStyle = ReadShapeStyle(reader, block.offset + block.length);
     else if (block.key == "vmsk" || block.key == "vsms")
         layer.vectorMask = ReadVectorMask(reader, block.offset + block.length);
+    else if (!AdjustmentName(block.key).empty())
+        ReadAdjustment(reader, block.key, block.offset + block.length, layer.adjustment);
     reader.Seek(after);
 }
 

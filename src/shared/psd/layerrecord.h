@@ -4,6 +4,7 @@
 // where its pixels lie and how it meets the layers below. Only what a renderer needs, and the
 // keys of everything else, so that what is not rendered can be named.
 
+#include "shared/psd/layeradjustment.h"
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layergradient.h"
 #include "shared/psd/layerpath.h"
@@ -78,6 +79,7 @@ struct LayerRecord {
     PatternFill patternFill;        // `PtFl`
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
+    Adjustment adjustment;          // `levl`, `curv` and the other adjustment blocks
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;
@@ -86,6 +88,7 @@ struct LayerRecord {
     // A fill layer saved without its pixels, as 16- and 32-bit documents keep them: its fill
     // is drawn where its vector mask lets it.
     bool FillsWithoutPixels() const { return IsFillOrShape() && rect.IsEmpty(); }
+    bool IsAdjustment() const { return !adjustment.key.empty(); }
     const LayerChannel *Channel(int id) const;
 };
 

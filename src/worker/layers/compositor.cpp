@@ -24,7 +24,8 @@ bool IsPassThrough(const LayerNode &node)
 
 LayerCompositor::LayerCompositor(const std::string &path, const PsdHeader &header,
                                  const std::vector<LayerNode> &tree)
-    : m_tree(tree), m_pixels(path, header), m_stride(ColourChannels(header.colorMode) + 1)
+    : m_tree(tree), m_header(header), m_pixels(path, header),
+      m_stride(ColourChannels(header.colorMode) + 1)
 {
 }
 
@@ -76,12 +77,32 @@ bool LayerCompositor::Draw(const LayerNode &node, PixelBand &backdrop, bool clip
 {
     if (IsPassThrough(node) && !clip)
         return PassThrough(node, backdrop);
+    const LayerRecord &layer = *node.record;
+    const float fill = node.group ? 1.0f : Share(layer.fillOpacity);
+    if (layer.IsAdjustment())
+        return Adjust(layer, backdrop, Share(layer.opacity) * fill);
     PixelBand source;
     if (!Source(node, backdrop, source))
         return false;
-    const LayerRecord &layer = *node.record;
-    const float fill = node.group ? 1.0f : Share(layer.fillOpacity);
     BlendOnto(backdrop, source, ModeOf(layer), Share(layer.opacity) * fill, clip);
+    return true;
+}
+
+// The backdrop adjusted is the layer's colour, its masks its coverage; the backdrop keeps its
+// own transparency.
+bool LayerCompositor::Adjust(const LayerRecord &layer, PixelBand &backdrop, float opacity)
+{
+    auto step = m_adjustments.find(&layer);
+    if (step == m_adjustments.end())
+        step = m_adjustments.try_emplace(&layer, layer.adjustment, m_header).first;
+    PixelBand adjusted = backdrop;
+    step->second.Apply(adjusted);
+    for (std::size_t i = std::size_t(m_stride) - 1; i < adjusted.values.size();
+         i += std::size_t(m_stride))
+        adjusted.values[i] = 1;
+    if (!MaskRows(layer, adjusted))
+        return false;
+    BlendOnto(backdrop, adjusted, ModeOf(layer), opacity, true);
     return true;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/adjustment.h"
 #include "worker/layers/layerpixels.h"
 #include "worker/layers/layertree.h"
 #include "worker/layers/pixelband.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,11 +29,14 @@ private:
     bool ClippingGroup(const std::vector<LayerNode> &nodes, std::size_t base, std::size_t clipped,
                        PixelBand &backdrop);
     bool Draw(const LayerNode &node, PixelBand &backdrop, bool clip);
+    bool Adjust(const LayerRecord &layer, PixelBand &backdrop, float opacity);
     bool PassThrough(const LayerNode &node, PixelBand &backdrop);
     bool Source(const LayerNode &node, const PixelBand &area, PixelBand &source);
     bool MaskRows(const LayerRecord &layer, PixelBand &source);
 
     const std::vector<LayerNode> &m_tree;
+    PsdHeader m_header;
     LayerPixels m_pixels;
+    std::map<const LayerRecord *, AdjustmentStep> m_adjustments;
     int m_stride;
 };

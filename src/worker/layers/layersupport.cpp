@@ -1,36 +1,15 @@
 #include "worker/layers/layersupport.h"
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/adjustment.h"
 #include "worker/layers/blendmode.h"
 #include "worker/layers/gradient.h"
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace
 {
-
-const std::map<std::string, std::string> AdjustmentKeys = {
-    {"levl", "levels"},
-    {"curv", "curves"},
-    {"brit", "brightness/contrast"},
-    {"CgEd", "brightness/contrast"},
-    {"hue2", "hue/saturation"},
-    {"hue ", "hue/saturation"},
-    {"nvrt", "invert"},
-    {"post", "posterize"},
-    {"thrs", "threshold"},
-    {"expA", "exposure"},
-    {"blnc", "color balance"},
-    {"selc", "selective color"},
-    {"mixr", "channel mixer"},
-    {"grdm", "gradient map"},
-    {"phfl", "photo filter"},
-    {"vibA", "vibrance"},
-    {"blwh", "black & white"},
-    {"clrL", "color lookup"},
-};
 
 // Blocks that change nothing of the picture once the writer has rendered the layer's pixels:
 // names, ids, colours in the layers panel, metadata, and the sources that text, shape, fill
@@ -146,10 +125,11 @@ void Findings::Masks(const LayerRecord &layer)
 void Findings::Blocks(const LayerRecord &layer)
 {
     for (const LayerInfoBlock &block : layer.blocks) {
-        if (const auto adjustment = AdjustmentKeys.find(block.key);
-            adjustment != AdjustmentKeys.end())
-            AddAdjustment(adjustment->second);
-        else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
+        if (!AdjustmentName(block.key).empty()) {
+            if (const std::string missing = UnrenderedAdjustment(layer.adjustment, m_header);
+                !missing.empty())
+                AddAdjustment(missing);
+        } else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
             Add("layer styles");
         else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
             Add("artboards");
@@ -246,6 +226,8 @@ void Findings::Clipping(const std::vector<LayerNode> &nodes, std::size_t base)
     if (!ClipsAnything(nodes, base, ClippedAfter(nodes, base)))
         return;
     const LayerRecord &layer = *nodes[base].record;
+    if (layer.IsAdjustment())
+        Add("layers clipped to an adjustment layer");
     if (!layer.blendClippedAsGroup || layer.fillOpacity < 255)
         Add("clipping groups of a base that is not blended as a group or not fully filled");
 }

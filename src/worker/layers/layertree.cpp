@@ -35,8 +35,8 @@ bool ClipsAnything(const std::vector<LayerNode> &nodes, std::size_t base, std::s
 {
     for (std::size_t i = base + 1; i <= base + count; ++i) {
         const LayerRecord &layer = *nodes[i].record;
-        if (!layer.hidden &&
-            (nodes[i].group || !layer.rect.IsEmpty() || layer.FillsWithoutPixels()))
+        if (!layer.hidden && (nodes[i].group || !layer.rect.IsEmpty() ||
+                              layer.FillsWithoutPixels() || layer.IsAdjustment()))
             return true;
     }
     return false;
