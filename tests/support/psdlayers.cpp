@@ -2,6 +2,8 @@
 #include "support/bigendian.h"
 #include "support/psdwriter.h"
 
+#include <QMap>
+
 #include <bit>
 
 namespace
@@ -37,6 +39,16 @@ QByteArray Descriptor(const QByteArray &classId, int count, const QByteArray &it
     return Big(1, 4) + Big(0, 2) + Id(classId) + Big(count, 4) + items;
 }
 
+// A colour object of class `model` ("RGBC", "Grsc", "CMYC") by its keys.
+QByteArray ColourObject(const QByteArray &model,
+                        const QList<std::pair<QByteArray, double>> &components)
+{
+    QByteArray items;
+    for (const auto &[key, value] : components)
+        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
+    return "Objc" + Descriptor(model, int(components.size()), items);
+}
+
 // A path point: vertical, then horizontal, each 8.24 fixed point.
 QByteArray Point(double x, double y)
 {
@@ -69,11 +81,28 @@ QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
 QByteArray PsdWriter::SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components)
 {
-    QByteArray items;
-    for (const auto &[key, value] : components)
-        items += Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
-    const QByteArray colour = Descriptor(model, int(components.size()), items);
-    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + "Objc" + colour);
+    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
+}
+
+// Effects of a kind together in a list, as writers keep them.
+QByteArray PsdWriter::LayerStyle(bool on, const QList<Effect> &effects)
+{
+    const auto flag = [](const QByteArray &key, bool value) {
+        return Id(key) + "bool" + char(value);
+    };
+    QMap<QByteArray, QByteArrayList> lists;
+    for (const Effect &effect : effects) {
+        const QByteArray settings = flag("enab", effect.enabled) + flag("present", true) +
+                                    Id("Md  ") + "enum" + Id("BlnM") + Id(effect.blendMode) +
+                                    Id("Opct") + "UntF#Prc" +
+                                    Big(std::bit_cast<quint64>(effect.opacity), 8) + Id("Clr ") +
+                                    ColourObject(effect.model, effect.colour);
+        lists[effect.kind].append("Objc" + Descriptor(effect.kind, 5, settings));
+    }
+    QByteArray items = flag("masterFXSwitch", on);
+    for (auto list = lists.cbegin(); list != lists.cend(); ++list)
+        items += Id(list.key() + "Multi") + "VlLs" + Big(list->size(), 4) + list->join();
+    return Block("lfx2", Big(0, 4) + Big(16, 4) + Descriptor("null", int(lists.size()) + 1, items));
 }
 
 QByteArray PsdWriter::ShapeStroke(bool enabled)

@@ -85,6 +85,19 @@ public:
     // A `SoCo` block: a colour of class `model` ("RGBC", "Grsc", "CMYC") by its keys.
     static QByteArray SolidColour(const QByteArray &model,
                                   const QList<std::pair<QByteArray, double>> &components);
+    // An effect of a layer style: the class of its object ("SoFi" a colour overlay, "DrSh" a
+    // drop shadow, "FrFX" a stroke), its blend mode as descriptors name them, its opacity in
+    // percent and its colour.
+    struct Effect {
+        QByteArray kind;
+        bool enabled = true;
+        QByteArray blendMode = "Nrml";
+        double opacity = 100;
+        QByteArray model = "RGBC";
+        QList<std::pair<QByteArray, double>> colour;
+    };
+    // An `lfx2` block: the style's master switch and its effects, each in a list of one.
+    static QByteArray LayerStyle(bool on, const QList<Effect> &effects);
     // A `vstk` block whose stroke is on or off.
     static QByteArray ShapeStroke(bool enabled);
     // A rectangle of a vector mask in shares of the picture, combined by `operation` (0

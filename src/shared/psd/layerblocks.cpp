@@ -83,6 +83,8 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.shapeStyle = ReadShapeStyle(reader, block.offset + block.length);
     else if (block.key == "vmsk" || block.key == "vsms")
         layer.vectorMask = ReadVectorMask(reader, block.offset + block.length);
+    else if (block.key == "lfx2" || block.key == "lmfx")
+        layer.style = ReadLayerStyle(reader, block.offset + block.length);
     reader.Seek(after);
 }
 

@@ -9,13 +9,13 @@
 namespace
 {
 
-// The colour's components under `keys`, each divided by `range`; `invert` for inks.
-SolidColour Components(const Descriptor &colour, FillModel model,
+// The colour's components under `path` and `keys`, each divided by `range`; `invert` for inks.
+SolidColour Components(const Descriptor &colour, const std::string &path, FillModel model,
                        std::initializer_list<const char *> keys, double range, bool invert)
 {
     SolidColour fill{model, {}};
     for (const char *key : keys) {
-        const std::optional<double> value = colour.Number(std::string("Clr .") + key);
+        const std::optional<double> value = colour.Number(path + "." + key);
         if (!value)
             return SolidColour{FillModel::Other, {}};
         const double share = std::clamp(*value / range, 0.0, 1.0);
@@ -26,24 +26,29 @@ SolidColour Components(const Descriptor &colour, FillModel model,
 
 } // namespace
 
+SolidColour ColourOf(const Descriptor &descriptor, const std::string &path)
+{
+    const std::string model = descriptor.ClassOf(path);
+    if (model == "RGBC" && descriptor.Number(path + ".redFloat"))
+        return Components(descriptor, path, FillModel::Rgb, {"redFloat", "greenFloat", "blueFloat"},
+                          1, false);
+    if (model == "RGBC")
+        return Components(descriptor, path, FillModel::Rgb, {"Rd  ", "Grn ", "Bl  "}, 255, false);
+    if (model == "Grsc")
+        return Components(descriptor, path, FillModel::Grayscale, {"Gry "}, 100, true);
+    if (model == "CMYC")
+        return Components(descriptor, path, FillModel::Cmyk, {"Cyn ", "Mgnt", "Ylw ", "Blck"}, 100,
+                          true);
+    return SolidColour{FillModel::Other, {}};
+}
+
 SolidColour ReadSolidColour(SectionReader &reader, std::uint64_t end)
 {
     reader.Number(4); // version
     const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
     if (!descriptor)
         return SolidColour{FillModel::Other, {}};
-    const std::string model = descriptor->ClassOf("Clr ");
-    if (model == "RGBC" && descriptor->Number("Clr .redFloat"))
-        return Components(*descriptor, FillModel::Rgb, {"redFloat", "greenFloat", "blueFloat"}, 1,
-                          false);
-    if (model == "RGBC")
-        return Components(*descriptor, FillModel::Rgb, {"Rd  ", "Grn ", "Bl  "}, 255, false);
-    if (model == "Grsc")
-        return Components(*descriptor, FillModel::Grayscale, {"Gry "}, 100, true);
-    if (model == "CMYC")
-        return Components(*descriptor, FillModel::Cmyk, {"Cyn ", "Mgnt", "Ylw ", "Blck"}, 100,
-                          true);
-    return SolidColour{FillModel::Other, {}};
+    return ColourOf(*descriptor, "Clr ");
 }
 
 ShapeStyle ReadShapeStyle(SectionReader &reader, std::uint64_t end)

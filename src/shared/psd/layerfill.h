@@ -8,6 +8,7 @@
 #include <vector>
 
 class SectionReader;
+struct Descriptor;
 
 enum class FillModel { None, Rgb, Grayscale, Cmyk, Other };
 
@@ -15,6 +16,10 @@ struct SolidColour {
     FillModel model = FillModel::None;
     std::vector<float> shares;
 };
+
+// The colour object under `path` of `descriptor`, model Other where it is in a model not read
+// here.
+SolidColour ColourOf(const Descriptor &descriptor, const std::string &path);
 
 // The fill of the `SoCo` block from the reader's position to `end`; model Other where its
 // colour is in a model not read here or its descriptor does not read.

@@ -6,6 +6,7 @@
 
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layerpath.h"
+#include "shared/psd/layerstyle.h"
 
 #include <cstdint>
 #include <string>
@@ -74,6 +75,7 @@ struct LayerRecord {
     SolidColour solidFill;          // `SoCo`
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
+    LayerStyle style;               // `lfx2` or `lmfx`
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;

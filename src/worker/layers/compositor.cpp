@@ -1,6 +1,7 @@
 #include "worker/layers/compositor.h"
 
 #include "worker/layers/blending.h"
+#include "worker/layers/layerstyles.h"
 
 namespace
 {
@@ -24,7 +25,8 @@ bool IsPassThrough(const LayerNode &node)
 
 LayerCompositor::LayerCompositor(const std::string &path, const PsdHeader &header,
                                  const std::vector<LayerNode> &tree)
-    : m_tree(tree), m_pixels(path, header), m_stride(ColourChannels(header.colorMode) + 1)
+    : m_tree(tree), m_pixels(path, header), m_mode(header.colorMode),
+      m_stride(ColourChannels(header.colorMode) + 1)
 {
 }
 
@@ -80,6 +82,10 @@ bool LayerCompositor::Draw(const LayerNode &node, PixelBand &backdrop, bool clip
     if (!Source(node, backdrop, source))
         return false;
     const LayerRecord &layer = *node.record;
+    if (!clip && !node.group && ShowsStyle(layer)) {
+        DrawStyled(layer, source, m_mode, backdrop);
+        return true;
+    }
     const float fill = node.group ? 1.0f : Share(layer.fillOpacity);
     BlendOnto(backdrop, source, ModeOf(layer), Share(layer.opacity) * fill, clip);
     return true;

@@ -33,5 +33,6 @@ private:
 
     const std::vector<LayerNode> &m_tree;
     LayerPixels m_pixels;
+    ColorMode m_mode;
     int m_stride;
 };

@@ -2,6 +2,7 @@
 
 #include "shared/psd/psdheader.h"
 #include "worker/layers/blendmode.h"
+#include "worker/layers/layerstylesupport.h"
 
 #include <algorithm>
 #include <map>
@@ -146,7 +147,7 @@ void Findings::Blocks(const LayerRecord &layer)
             adjustment != AdjustmentKeys.end())
             AddAdjustment(adjustment->second);
         else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
-            Add("layer styles");
+            continue; // UnrenderedStyle looks at the style
         else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
             Add("artboards");
         else if (std::none_of(std::begin(Harmless), std::end(Harmless),
@@ -206,6 +207,10 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
             continue;
         Common(layer);
         Clipping(nodes, i);
+        const bool plain =
+            !node.group && !layer.clipped && !ClipsAnything(nodes, i, ClippedAfter(nodes, i));
+        for (const std::string &name : UnrenderedStyle(layer, m_header, plain))
+            Add(name);
         if (node.group && layer.fillOpacity < 255)
             Add("fill opacity of groups");
         if (!node.group || layer.blendMode != "pass")
