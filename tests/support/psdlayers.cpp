@@ -105,6 +105,24 @@ QByteArray PsdWriter::LayerStyle(bool on, const QList<Effect> &effects)
     return Block("lfx2", Big(0, 4) + Big(16, 4) + Descriptor("null", int(lists.size()) + 1, items));
 }
 
+QByteArray PsdWriter::Artboard(const QRect &rect, int background, const QList<int> &rgb)
+{
+    const auto number = [](const QByteArray &key, double value) {
+        return Id(key) + "doub" + Big(std::bit_cast<quint64>(value), 8);
+    };
+    const QByteArray sides = number("Top ", rect.top()) + number("Left", rect.left()) +
+                             number("Btom", rect.y() + rect.height()) +
+                             number("Rght", rect.x() + rect.width());
+    QList<std::pair<QByteArray, double>> colour;
+    for (const auto &[key, value] : QList<std::pair<QByteArray, int>>{
+             {"Rd  ", rgb.value(0)}, {"Grn ", rgb.value(1)}, {"Bl  ", rgb.value(2)}})
+        colour.append({key, value});
+    const QByteArray items = Id("artboardRect") + "Objc" + Descriptor("classFloatRect", 4, sides) +
+                             Id("Clr ") + ColourObject("RGBC", colour) +
+                             Id("artboardBackgroundType") + "long" + Big(background, 4);
+    return Block("artb", Big(16, 4) + Descriptor("artboard", 3, items));
+}
+
 QByteArray PsdWriter::ShapeStroke(bool enabled)
 {
     return Big(16, 4) + Descriptor("strokeStyle", 1, Id("strokeEnabled") + "bool" + char(enabled));

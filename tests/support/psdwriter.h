@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -98,6 +99,9 @@ public:
     };
     // An `lfx2` block: the style's master switch and its effects, each in a list of one.
     static QByteArray LayerStyle(bool on, const QList<Effect> &effects);
+    // An `artb` block: an artboard over `rect` with a background of kind `background` (1 white,
+    // 3 transparent, 4 this RGB colour).
+    static QByteArray Artboard(const QRect &rect, int background, const QList<int> &rgb = {});
     // A `vstk` block whose stroke is on or off.
     static QByteArray ShapeStroke(bool enabled);
     // A rectangle of a vector mask in shares of the picture, combined by `operation` (0

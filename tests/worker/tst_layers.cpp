@@ -212,7 +212,7 @@ void TestLayers::refuses_data()
           "gradient fill layers");
     alone("shape stroke", W::Rgb, 16, Fill(Red(), W::Block("vstk", W::ShapeStroke(true))),
           "shape strokes");
-    rgb("dissolve", Flat({0, 0, 0}, "diss"), "the dissolve blend mode");
+    rgb("dissolve", Flat({0, 0, 0}, "diss", 128), "the dissolve blend mode");
     rgb("unknown blend mode", Flat({0, 0, 0}, "zzzz"), "the blend mode 'zzzz'");
     rgb("fill opacity in linear dodge",
         With(Flat({0, 0, 0}, "lddg"), [](auto &l) { l.fillOpacity = 128; }),

@@ -1,6 +1,7 @@
-// Layer styles rebuilt from the layers of a document without a flattened picture: a style that
-// changes nothing, colour overlays against values worked out from Photoshop's rules, and every
-// effect not rendered refused by name.
+// Layer styles, dissolve and artboards rebuilt from the layers of a document without a
+// flattened picture: a style that changes nothing, colour overlays against values worked out
+// from Photoshop's rules, dissolve where it shows as normal does, artboards as pages of their
+// own, and everything else refused by name.
 #include "support/layerscene.h"
 
 #include <QTest>
@@ -52,6 +53,10 @@ class TestLayerStyles : public QObject
 private slots:
     void styles_data();
     void styles();
+    void dissolve_data();
+    void dissolve() { styles(); }
+    void artboards_data();
+    void artboards() { styles(); }
 };
 
 void TestLayerStyles::styles_data()
@@ -117,6 +122,53 @@ void TestLayerStyles::styles_data()
     rgb("overlay on a layer multiplied",
         With(RightHalf({Red()}), [](auto &l) { l.blendMode = "mul "; }), {}, {},
         "layer styles on groups, clipping groups or layers not blended normally");
+}
+
+void TestLayerStyles::dissolve_data()
+{
+    QTest::addColumn<LayerScene>("scene");
+    QTest::addColumn<QString>("refused");
+
+    const auto rgb = [](const char *name, const Layers &layers, const S::Colour &left,
+                        const QString &refused = {}) {
+        QTest::newRow(name) << S{W::Rgb, 8, Layers{Flat(Backdrop)} + layers, left, Own} << refused;
+    };
+    const W::Layer right = Flat(Own, "diss", 255, S::Half, S::Half);
+    rgb("opaque", {right}, Backdrop);
+    rgb("masked off on the left", {With(Flat(Own, "diss"), [](auto &l) { l.mask = LeftHidden(); })},
+        Backdrop);
+    rgb("hidden and half transparent",
+        {With(Flat(Own, "diss", 128), [](auto &l) { l.hidden = true; }), right}, Backdrop);
+    const QString scattered = "the dissolve blend mode over partly transparent pixels";
+    rgb("half transparent", {Flat(Own, "diss", 128)}, {}, scattered);
+    rgb("at opacity 50 %", {With(right, [](auto &l) { l.opacity = 128; })}, {}, scattered);
+    rgb("at fill opacity 50 %", {With(right, [](auto &l) { l.fillOpacity = 128; })}, {}, scattered);
+    rgb("a group", Group({right}, "diss"), {}, "the dissolve blend mode on groups");
+}
+
+void TestLayerStyles::artboards_data()
+{
+    QTest::addColumn<LayerScene>("scene");
+    QTest::addColumn<QString>("refused");
+
+    const S::Colour white{255, 255, 255};
+    const QRect left(0, 0, S::Half, S::Side);
+    const auto board = [&](const Layers &layers, int background, const QList<int> &rgb = {}) {
+        return Group(layers, "pass",
+                     [&](auto &l) { l.blocks = W::Artboard(left, background, rgb); });
+    };
+    const auto rgb = [](const char *name, const Layers &layers, const S::Colour &left,
+                        const S::Colour &right, const QString &refused = {}) {
+        QTest::newRow(name) << S{W::Rgb, 8, layers, left, right} << refused;
+    };
+    // Its background under its layers, and nothing of them beyond it.
+    rgb("coloured, its layer beyond it",
+        board({Flat(Own, "norm", 255, S::Half, S::Half)}, 4, {255, 0, 0}), {255, 0, 0}, white);
+    rgb("transparent, its layer across the page", board({Flat(Own)}, 3), Own, white);
+    rgb("white, over a layer outside it", Layers{Flat(Own)} + board({}, 1), white, Own);
+    rgb("black", board({}, 2), {}, {}, "artboards of that background");
+    rgb("within a group", Group(board({}, 1), "pass"), {}, {},
+        "artboards within groups or on layers");
 }
 
 void TestLayerStyles::styles()

@@ -85,6 +85,8 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.vectorMask = ReadVectorMask(reader, block.offset + block.length);
     else if (block.key == "lfx2" || block.key == "lmfx")
         layer.style = ReadLayerStyle(reader, block.offset + block.length);
+    else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
+        layer.artboard = ReadArtboard(reader, block.offset + block.length);
     reader.Seek(after);
 }
 

@@ -4,6 +4,7 @@
 // where its pixels lie and how it meets the layers below. Only what a renderer needs, and the
 // keys of everything else, so that what is not rendered can be named.
 
+#include "shared/psd/layerartboard.h"
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layerpath.h"
 #include "shared/psd/layerstyle.h"
@@ -76,6 +77,7 @@ struct LayerRecord {
     VectorMask vectorMask;          // `vmsk` or `vsms`
     ShapeStyle shapeStyle;          // `vstk`
     LayerStyle style;               // `lfx2` or `lmfx`
+    Artboard artboard;              // `artb`, `artd` or `abdd`
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;

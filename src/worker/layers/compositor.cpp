@@ -1,5 +1,6 @@
 #include "worker/layers/compositor.h"
 
+#include "worker/layers/artboard.h"
 #include "worker/layers/blending.h"
 #include "worker/layers/layerstyles.h"
 
@@ -16,9 +17,10 @@ float Share(int value)
     return float(value) / 255.0f;
 }
 
+// An artboard is a page of its own, whatever its group's blend mode says.
 bool IsPassThrough(const LayerNode &node)
 {
-    return node.group && node.record->blendMode == "pass";
+    return node.group && node.record->blendMode == "pass" && !node.record->artboard.present;
 }
 
 } // namespace
@@ -116,7 +118,14 @@ bool LayerCompositor::Source(const LayerNode &node, const PixelBand &area, Pixel
         return source.IsEmpty() || m_pixels.Fill(layer, source);
     }
     source = PixelBand(area.left, area.top, area.width, area.height, m_stride);
-    return ComposeNodes(node.children, source) && MaskRows(layer, source);
+    if (!layer.artboard.present)
+        return ComposeNodes(node.children, source) && MaskRows(layer, source);
+    const ArtboardPage page(layer.artboard, m_mode);
+    page.Background(source);
+    if (!ComposeNodes(node.children, source) || !MaskRows(layer, source))
+        return false;
+    page.Clip(source);
+    return true;
 }
 
 bool LayerCompositor::MaskRows(const LayerRecord &layer, PixelBand &source)

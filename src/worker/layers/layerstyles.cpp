@@ -2,6 +2,7 @@
 
 #include "shared/psd/layerrecord.h"
 #include "worker/layers/blending.h"
+#include "worker/layers/documentcolour.h"
 
 #include <algorithm>
 
@@ -30,7 +31,7 @@ PixelBand Inside(const LayerRecord &layer, const PixelBand &source, ColorMode mo
     for (const LayerEffect &effect : layer.style.effects) {
         if (effect.kind != EffectKind::ColourOverlay)
             continue;
-        Paint(cover, *EffectColour(effect, mode));
+        Paint(cover, *ColourInMode(effect.colour, mode));
         BlendOnto(inside, cover, BlendModeOf(effect.blendMode).value_or(BlendMode::Normal),
                   float(effect.opacity), false);
     }
@@ -42,22 +43,6 @@ PixelBand Inside(const LayerRecord &layer, const PixelBand &source, ColorMode mo
 bool ShowsStyle(const LayerRecord &layer)
 {
     return layer.style.present && layer.style.on && !layer.style.effects.empty();
-}
-
-std::optional<std::vector<float>> EffectColour(const LayerEffect &effect, ColorMode mode)
-{
-    const SolidColour &colour = effect.colour;
-    const bool extreme = colour.model == FillModel::Grayscale &&
-                         (colour.shares.front() == 0 || colour.shares.front() == 1);
-    if (colour.model == FillModel::Rgb && mode == ColorMode::Rgb)
-        return colour.shares;
-    if (colour.model == FillModel::Grayscale && mode == ColorMode::Grayscale)
-        return colour.shares;
-    if (colour.model == FillModel::Cmyk && mode == ColorMode::Cmyk)
-        return colour.shares;
-    if (extreme && mode == ColorMode::Rgb)
-        return std::vector<float>(3, colour.shares.front());
-    return std::nullopt;
 }
 
 void DrawStyled(const LayerRecord &layer, const PixelBand &source, ColorMode mode,

@@ -3,18 +3,10 @@
 #include "shared/psd/psdheader.h"
 #include "worker/layers/pixelband.h"
 
-#include <optional>
-#include <vector>
-
-struct LayerEffect;
 struct LayerRecord;
 
 // Whether the layer's style changes the picture: switched on, with an effect on.
 bool ShowsStyle(const LayerRecord &layer);
-
-// An effect's colour in the document's mode where it is there exactly; grey's black and
-// white are so in RGB too.
-std::optional<std::vector<float>> EffectColour(const LayerEffect &effect, ColorMode mode);
 
 // The layer's pixels `source` (its masks in its alpha) with the effects of its style onto
 // `backdrop`, as far as UnrenderedFeatures lets them through: a layer blended normally and not

@@ -2,6 +2,7 @@
 
 #include "shared/psd/layerrecord.h"
 #include "worker/layers/blendmode.h"
+#include "worker/layers/documentcolour.h"
 #include "worker/layers/layerstyles.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ bool Rendered(const LayerEffect &effect, const PsdHeader &header)
     const std::optional<BlendMode> mode = BlendModeOf(effect.blendMode);
     const bool blends = mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb);
     return effect.kind == EffectKind::ColourOverlay && blends &&
-           EffectColour(effect, header.colorMode);
+           ColourInMode(effect.colour, header.colorMode);
 }
 
 std::string Unrendered(const LayerEffect &effect)

@@ -1,6 +1,7 @@
 #include "worker/layers/layersupport.h"
 
 #include "shared/psd/psdheader.h"
+#include "worker/layers/artboard.h"
 #include "worker/layers/blendmode.h"
 #include "worker/layers/layerstylesupport.h"
 
@@ -58,7 +59,10 @@ FillModel ModelOf(ColorMode mode)
 class Findings
 {
 public:
-    explicit Findings(const PsdHeader &header) : m_header(header) {}
+    Findings(const PsdHeader &header, const LayerCheck &dissolvesAsNormal)
+        : m_header(header), m_dissolvesAsNormal(dissolvesAsNormal)
+    {
+    }
 
     void Add(const std::string &name)
     {
@@ -84,10 +88,11 @@ public:
 
 private:
     void Common(const LayerRecord &layer);
-    void BlendModeOfLayer(const LayerRecord &layer);
+    void BlendModeOfLayer(const LayerRecord &layer, bool group);
     void Masks(const LayerRecord &layer);
     void Blocks(const LayerRecord &layer);
     void FillWithoutPixels(const LayerRecord &layer);
+    void Artboards(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
     std::string Adjustments() const
@@ -99,15 +104,21 @@ private:
     }
 
     const PsdHeader &m_header;
+    const LayerCheck &m_dissolvesAsNormal;
+    int m_depth = 0;                  // of the groups walked into
     std::vector<std::string> m_names; // "" stands for the adjustments
     std::vector<std::string> m_adjustments;
 };
 
-void Findings::BlendModeOfLayer(const LayerRecord &layer)
+void Findings::BlendModeOfLayer(const LayerRecord &layer, bool group)
 {
     const std::optional<BlendMode> mode = BlendModeOf(layer.blendMode);
+    if (layer.blendMode == "diss" && group)
+        return Add("the dissolve blend mode on groups");
+    if (layer.blendMode == "diss" && !m_dissolvesAsNormal(layer))
+        return Add("the dissolve blend mode over partly transparent pixels");
     if (layer.blendMode == "diss")
-        return Add("the dissolve blend mode");
+        return;
     if (!mode)
         return Add("the blend mode '" + layer.blendMode + "'");
     if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
@@ -149,7 +160,7 @@ void Findings::Blocks(const LayerRecord &layer)
         else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
             continue; // UnrenderedStyle looks at the style
         else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
-            Add("artboards");
+            Artboards(layer);
         else if (std::none_of(std::begin(Harmless), std::end(Harmless),
                               [&](const char *key) { return block.key == key; }))
             Add("layer data '" + block.key + "'");
@@ -174,6 +185,15 @@ void Findings::FillWithoutPixels(const LayerRecord &layer)
     if (!layer.shapeStyle.readable || layer.shapeStyle.strokeEnabled ||
         !layer.shapeStyle.fillEnabled)
         Add("shape strokes");
+}
+
+// Artboards are groups at the top of the document, each a page of its own.
+void Findings::Artboards(const LayerRecord &layer)
+{
+    if (layer.divider == Divider::None || m_depth > 0)
+        Add("artboards within groups or on layers");
+    else if (!DrawsArtboard(layer.artboard, m_header.colorMode))
+        Add("artboards of that background");
 }
 
 void Findings::Common(const LayerRecord &layer)
@@ -214,17 +234,21 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
         if (node.group && layer.fillOpacity < 255)
             Add("fill opacity of groups");
         if (!node.group || layer.blendMode != "pass")
-            BlendModeOfLayer(layer);
-        if (node.group)
+            BlendModeOfLayer(layer, node.group);
+        if (node.group) {
+            ++m_depth;
             Walk(node.children);
+            --m_depth;
+        }
     }
 }
 
 } // namespace
 
-std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header)
+std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header,
+                               const LayerCheck &dissolvesAsNormal)
 {
-    Findings findings(header);
+    Findings findings(header, dissolvesAsNormal);
     const ColorMode mode = header.colorMode;
     if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk)
         findings.Add("a colour mode other than grey, RGB or CMYK");

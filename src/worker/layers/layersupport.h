@@ -2,6 +2,7 @@
 
 #include "worker/layers/layertree.h"
 
+#include <functional>
 #include <string>
 
 struct PsdHeader;
@@ -11,11 +12,13 @@ struct PsdHeader;
 // from their stored pixels (which text, shape, fill and smart object layers hold rendered),
 // opacity and fill opacity, hidden layers and groups, pass-through and isolated groups with
 // their opacity and masks, clipping groups, layer masks with their density and the masks the
-// writer rendered from vector masks, and every blend mode but dissolve (those that mix hue,
-// saturation and luminosity in RGB only; in 32 bits only normal, multiply, darken, lighten and
-// difference).
+// writer rendered from vector masks, and every blend mode (those that mix hue, saturation and
+// luminosity in RGB only; in 32 bits only normal, multiply, darken, lighten and difference;
+// dissolve on layers where `dissolvesAsNormal` says it draws as normal does).
 //
 // Names what of the shown layers falls outside that, e.g. "layer styles, adjustment layers
 // (curves)", or "" when nothing does. Hidden layers, and whatever lies in a hidden group, do
 // not count.
-std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header);
+using LayerCheck = std::function<bool(const LayerRecord &layer)>;
+std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header,
+                               const LayerCheck &dissolvesAsNormal);
