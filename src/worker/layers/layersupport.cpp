@@ -3,6 +3,7 @@
 #include "shared/psd/psdheader.h"
 #include "worker/layers/artboard.h"
 #include "worker/layers/blendmode.h"
+#include "worker/layers/layerpixels.h"
 #include "worker/layers/layerstylesupport.h"
 
 #include <algorithm>
@@ -132,17 +133,17 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer, bool group)
 void Findings::Masks(const LayerRecord &layer)
 {
     const bool vector = layer.vectorMask.present;
-    const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
     if (vector && !layer.vectorMask.readable)
         Add("vector masks that do not read");
+    // Masks of densities of their own are drawn apart: the vector mask from its path.
+    const bool apart =
+        layer.mask.fromVector && !RenderedVectorMask(layer) && layer.Channel(int(ChannelId::Mask));
+    if (apart && !vector)
+        Add("mask density on both a vector and a layer mask");
     // Whether a writer's rendering of a shape has its density in it is not known.
     const bool drawn = layer.IsFillOrShape() && !layer.FillsWithoutPixels();
     if (vector && ((layer.vectorDensity < 255 && drawn) || layer.vectorFeather > 0))
         Add("vector mask density or feather");
-    // The rendered vector mask has the user's own mask in it at full density.
-    const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
-    if (both && (layer.mask.density < 255 || layer.realMask.density < 255))
-        Add("mask density on both a vector and a layer mask");
     for (const LayerMask *mask : {&layer.mask, &layer.realMask}) {
         if (mask->present && !mask->disabled && mask->feather > 0)
             Add("feathered layer masks");
