@@ -223,7 +223,10 @@ void TestLayers::refuses_data()
     alone("hue in CMYK", W::Cmyk, 8, Flat({0, 0, 0, 0}, "hue "),
           "hue, saturation, color or luminosity blending outside RGB");
     alone("screen in 32 bits", W::Rgb, 32, Flat({0, 0, 0}, "scrn"), "blend mode 'scrn' in 32 bits");
-    alone("Lab", W::Lab, 8, Flat({0, 0, 0}), "a colour mode other than grey, RGB or CMYK");
+    alone("multichannel", W::Multichannel, 8, Flat({0, 0, 0}),
+          "a colour mode other than grey, RGB, CMYK or Lab");
+    alone("multiply in Lab", W::Lab, 8, Flat({0, 0, 0}, "mul "),
+          "blend modes other than normal in Lab");
     QTest::newRow("no layers") << StandIn(W::Rgb, 8, {})
                                << "no flattened picture, and no layers to rebuild it from";
     DamagedRows();

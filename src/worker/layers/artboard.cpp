@@ -4,8 +4,12 @@
 
 #include <algorithm>
 
+// Lab's white depends on the depth, and its colours are not read: only a transparent
+// background is drawn there.
 bool DrawsArtboard(const Artboard &artboard, ColorMode mode)
 {
+    if (mode == ColorMode::Lab)
+        return artboard.readable && artboard.background == int(ArtboardBackground::Transparent);
     switch (ArtboardBackground(artboard.background)) {
     case ArtboardBackground::White:
     case ArtboardBackground::Transparent:

@@ -122,7 +122,10 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer, bool group)
         return;
     if (!mode)
         return Add("the blend mode '" + layer.blendMode + "'");
-    if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
+    // Lab's values as stored mix as colours only by normal blending.
+    if (*mode != BlendMode::Normal && m_header.colorMode == ColorMode::Lab)
+        Add("blend modes other than normal in Lab");
+    else if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
         Add("hue, saturation, color or luminosity blending outside RGB");
     if (m_header.depth == 32 && !WorksInLinearLight(*mode))
         Add("blend mode '" + layer.blendMode + "' in 32 bits");
@@ -251,9 +254,11 @@ std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHead
 {
     Findings findings(header, dissolvesAsNormal);
     const ColorMode mode = header.colorMode;
-    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk)
-        findings.Add("a colour mode other than grey, RGB or CMYK");
-    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && mode != ColorMode::Cmyk))
+    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk &&
+        mode != ColorMode::Lab)
+        findings.Add("a colour mode other than grey, RGB, CMYK or Lab");
+    const bool wide = mode != ColorMode::Cmyk && mode != ColorMode::Lab;
+    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && wide))
         findings.Add(std::to_string(header.depth) + "-bit layers");
     findings.Walk(tree);
     return findings.Text();
