@@ -13,6 +13,9 @@ bool DissolvesAsNormal(const std::string &path, const PsdHeader &header, const L
         page ? LayerRect{0, 0, std::int32_t(header.height), std::int32_t(header.width)}
              : layer.rect;
     const int stride = ColourChannels(header.colorMode) + 1;
+    // A fill of no colour read is refused for that before it is drawn.
+    if (page && layer.solidFill.shares.size() != std::size_t(stride - 1))
+        return false;
     LayerPixels pixels(path, header);
     for (std::int64_t y = area.top; y < area.bottom; ++y) {
         PixelBand row(area.left, y, area.Width(), 1, stride);
