@@ -77,6 +77,9 @@ public:
         bool clipped = false;
         bool hidden = false;
         std::optional<Mask> mask;
+        // The user's own mask where `mask` is the one rendered from the vector mask: its
+        // density is the vector mask's then.
+        std::optional<Mask> realMask;
         QByteArray blocks; // further tagged blocks, as Block writes them
     };
     // Layers bottom first, as stored: a group's end marker, its layers, then the group.

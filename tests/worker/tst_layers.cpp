@@ -136,6 +136,15 @@ void TestLayers::rebuilds_data()
             l.blocks = W::VectorMask({{0.5, 0, 1, 1}});
         }),
         b, s);
+    // A vector and a layer mask at half density each let half through where they hide, a
+    // quarter where both do; the writer's rendering of the two together says half.
+    rgb("vector and layer mask at half density", layer([](auto &l) {
+            l.blocks = W::VectorMask({{0.5, 0, 1, 1}});
+            l.mask = W::Mask{Half, 0,     Half, Side, [](int, int, int) { return quint16(0xFFFF); },
+                             0,    false, 128};
+            (l.realMask = LeftHidden())->density = 128;
+        }),
+        {128, 127, 179}, s);
     FillRows(backdrop, b);
 }
 
