@@ -144,6 +144,9 @@ void TestLayerStyles::dissolve_data()
     rgb("at opacity 50 %", {With(right, [](auto &l) { l.opacity = 128; })}, {}, scattered);
     rgb("at fill opacity 50 %", {With(right, [](auto &l) { l.fillOpacity = 128; })}, {}, scattered);
     rgb("a group", Group({right}, "diss"), {}, "the dissolve blend mode on groups");
+    rgb("in a pass-through group at opacity 50 %",
+        Group({right}, "pass", [](auto &l) { l.opacity = 128; }), {},
+        "the dissolve blend mode in pass-through groups not wholly shown");
 }
 
 void TestLayerStyles::artboards_data()

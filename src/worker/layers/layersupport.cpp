@@ -88,6 +88,8 @@ public:
     void Walk(const std::vector<LayerNode> &nodes);
 
 private:
+    // A pass-through group shown only in part may fade its layers before they dissolve.
+    void WalkInto(const LayerRecord &group, const std::vector<LayerNode> &children);
     void Common(const LayerRecord &layer);
     void BlendModeOfLayer(const LayerRecord &layer, bool group);
     void Masks(const LayerRecord &layer);
@@ -107,6 +109,7 @@ private:
     const PsdHeader &m_header;
     const LayerCheck &m_dissolvesAsNormal;
     int m_depth = 0;                  // of the groups walked into
+    int m_faded = 0;                  // of those passing through only in part, by opacity or mask
     std::vector<std::string> m_names; // "" stands for the adjustments
     std::vector<std::string> m_adjustments;
 };
@@ -116,6 +119,9 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer, bool group)
     const std::optional<BlendMode> mode = BlendModeOf(layer.blendMode);
     if (layer.blendMode == "diss" && group)
         return Add("the dissolve blend mode on groups");
+    // Whether a group passing through in part fades the layer before it dissolves is not known.
+    if (layer.blendMode == "diss" && m_faded > 0)
+        return Add("the dissolve blend mode in pass-through groups not wholly shown");
     if (layer.blendMode == "diss" && !m_dissolvesAsNormal(layer))
         return Add("the dissolve blend mode over partly transparent pixels");
     if (layer.blendMode == "diss")
@@ -239,12 +245,21 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
             Add("fill opacity of groups");
         if (!node.group || layer.blendMode != "pass")
             BlendModeOfLayer(layer, node.group);
-        if (node.group) {
-            ++m_depth;
-            Walk(node.children);
-            --m_depth;
-        }
+        if (node.group)
+            WalkInto(layer, node.children);
     }
+}
+
+void Findings::WalkInto(const LayerRecord &group, const std::vector<LayerNode> &children)
+{
+    const bool faded =
+        group.blendMode == "pass" && (group.opacity < 255 || group.fillOpacity < 255 ||
+                                      group.mask.present || group.vectorMask.present);
+    ++m_depth;
+    m_faded += faded ? 1 : 0;
+    Walk(children);
+    --m_depth;
+    m_faded -= faded ? 1 : 0;
 }
 
 } // namespace
