@@ -113,10 +113,15 @@ void TestLayerStyles::styles_data()
     rgb("drop shadow", RightHalf({Red(), Effect("FrFX", false), Effect("DrSh")}), {}, {},
         "layer styles (drop shadow)");
     rgb("stroke", RightHalf({Effect("FrFX")}), {}, {}, "layer styles (stroke)");
+    const QString overlay = "layer styles (color overlay in another colour mode or that blend "
+                            "mode, or blended with the layer alone)";
     rgb("grey overlay in RGB", RightHalf({{"SoFi", true, "Nrml", 100, "Grsc", {{"Gry ", 40}}}}), {},
-        {}, "layer styles (color overlay in another colour mode or that blend mode)");
-    rgb("dissolving overlay", RightHalf({Red("Dslv")}), {}, {},
-        "layer styles (color overlay in another colour mode or that blend mode)");
+        {}, overlay);
+    rgb("dissolving overlay", RightHalf({Red("Dslv")}), {}, {}, overlay);
+    rgb("multiplied overlay blended with the layer alone",
+        With(RightHalf({Red("Mltp")}),
+             [](auto &l) { l.blocks += W::Block("infx", QByteArray("\1\0\0\0", 4)); }),
+        {}, {}, overlay);
     rgb("two overlays", RightHalf({Red(), Red()}), {}, {},
         "layer styles (more than one color overlay)");
     rgb("overlay on a layer multiplied",

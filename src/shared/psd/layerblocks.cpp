@@ -75,6 +75,8 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.knockout = reader.Number(1) != 0;
     else if (block.key == "clbl")
         layer.blendClippedAsGroup = reader.Number(1) != 0;
+    else if (block.key == "infx")
+        layer.blendInteriorAsGroup = reader.Number(1) != 0;
     else if (block.key == "brst")
         layer.restrictsChannels = true;
     else if (block.key == "SoCo")

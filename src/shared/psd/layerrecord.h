@@ -72,12 +72,13 @@ struct LayerRecord {
     int fillOpacity = 255;
     bool knockout = false;
     bool blendClippedAsGroup = true;
-    bool restrictsChannels = false; // `brst`: some channels kept out of the blend
-    SolidColour solidFill;          // `SoCo`
-    VectorMask vectorMask;          // `vmsk` or `vsms`
-    ShapeStyle shapeStyle;          // `vstk`
-    LayerStyle style;               // `lfx2` or `lmfx`
-    Artboard artboard;              // `artb`, `artd` or `abdd`
+    bool blendInteriorAsGroup = false; // `infx`: effects inside the layer blend with it alone
+    bool restrictsChannels = false;    // `brst`: some channels kept out of the blend
+    SolidColour solidFill;             // `SoCo`
+    VectorMask vectorMask;             // `vmsk` or `vsms`
+    ShapeStyle shapeStyle;             // `vstk`
+    LayerStyle style;                  // `lfx2` or `lmfx`
+    Artboard artboard;                 // `artb`, `artd` or `abdd`
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;

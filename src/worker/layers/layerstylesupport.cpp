@@ -10,10 +10,13 @@
 namespace
 {
 
-bool Rendered(const LayerEffect &effect, const PsdHeader &header)
+// Blended with the layer alone, an overlay blends as drawn here only where it covers what is
+// below it: in normal mode.
+bool Rendered(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
 {
     const std::optional<BlendMode> mode = BlendModeOf(effect.blendMode);
-    const bool blends = mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb);
+    const bool blends = mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb) &&
+                        (!layer.blendInteriorAsGroup || *mode == BlendMode::Normal);
     return effect.kind == EffectKind::ColourOverlay && blends &&
            ColourInMode(effect.colour, header.colorMode);
 }
@@ -22,7 +25,8 @@ std::string Unrendered(const LayerEffect &effect)
 {
     const std::string name = EffectName(effect.kind);
     if (effect.kind == EffectKind::ColourOverlay)
-        return "layer styles (" + name + " in another colour mode or that blend mode)";
+        return "layer styles (" + name + " in another colour mode or that blend mode, or blended " +
+               "with the layer alone)";
     return "layer styles (" + name + ")";
 }
 
@@ -50,7 +54,7 @@ std::vector<std::string> UnrenderedStyle(const LayerRecord &layer, const PsdHead
                           [&](const LayerEffect &other) { return other.kind == effect.kind; }) > 1;
         if (twice)
             names.push_back("layer styles (more than one " + EffectName(effect.kind) + ")");
-        else if (!Rendered(effect, header))
+        else if (!Rendered(effect, layer, header))
             names.push_back(Unrendered(effect));
     }
     return names;
