@@ -118,10 +118,11 @@ void TestLayerStyles::styles_data()
     rgb("grey overlay in RGB", RightHalf({{"SoFi", true, "Nrml", 100, "Grsc", {{"Gry ", 40}}}}), {},
         {}, overlay);
     rgb("dissolving overlay", RightHalf({Red("Dslv")}), {}, {}, overlay);
+    const QByteArray alone = W::Block("infx", QByteArray("\1\0\0\0", 4));
     rgb("multiplied overlay blended with the layer alone",
-        With(RightHalf({Red("Mltp")}),
-             [](auto &l) { l.blocks += W::Block("infx", QByteArray("\1\0\0\0", 4)); }),
-        {}, {}, overlay);
+        With(RightHalf({Red("Mltp")}), [&](auto &l) { l.blocks += alone; }), {}, {}, overlay);
+    rgb("overlay blended with a layer half filled",
+        With(RightHalf({Red()}, 128), [&](auto &l) { l.blocks += alone; }), {}, {}, overlay);
     rgb("two overlays", RightHalf({Red(), Red()}), {}, {},
         "layer styles (more than one color overlay)");
     rgb("overlay on a layer multiplied",

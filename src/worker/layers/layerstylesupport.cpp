@@ -10,13 +10,14 @@
 namespace
 {
 
-// Blended with the layer alone, an overlay blends as drawn here only where it covers what is
-// below it: in normal mode.
+// Blended with the layer alone, an overlay takes the layer's fill opacity and meets none of
+// what is below: as drawn here only in normal mode over a layer wholly filled.
 bool Rendered(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
 {
     const std::optional<BlendMode> mode = BlendModeOf(effect.blendMode);
-    const bool blends = mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb) &&
-                        (!layer.blendInteriorAsGroup || *mode == BlendMode::Normal);
+    const bool blends =
+        mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb) &&
+        (!layer.blendInteriorAsGroup || (*mode == BlendMode::Normal && layer.fillOpacity == 255));
     return effect.kind == EffectKind::ColourOverlay && blends &&
            ColourInMode(effect.colour, header.colorMode);
 }
