@@ -135,8 +135,8 @@ QList<QByteArray> ColourSeeds()
 }
 
 // Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
-// layers past the canvas, a mask, a group, an adjustment layer, blend modes (but at 32 bits,
-// which take only the normal one), gradient and pattern fills, in every mode, depth and
+// layers past the canvas, a mask, a style, an artboard, an adjustment layer, blend modes (but at
+// 32 bits, which take only the normal one), gradient and pattern fills, in every mode, depth and
 // compression the compositor renders.
 QByteArray Layered(ColorMode mode, int depth, Compression compression)
 {
@@ -147,6 +147,8 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     plain.height = 6;
     plain.samples = Ramp;
     W::Layer multiplied = plain;
+    plain.blocks = W::LayerStyle(
+        true, {{"SoFi", true, "Mltp", 50, "RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}}}});
     multiplied.left = 9;
     multiplied.blendMode = depth == 32 ? "norm" : "mul ";
     multiplied.opacity = 128;
@@ -157,6 +159,7 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     end.kind = W::Layer::Kind::GroupEnd;
     W::Layer group = end;
     group.kind = W::Layer::Kind::Group;
+    group.blocks = W::Artboard(QRect(0, 0, 12, 8), 4, {255, 0, 0});
     // An adjustment of what lies below it in the group: a curve, or exposure at 32 bits.
     const W::Layer adjusted = adjustment::Layer(
         depth == 32 ? adjustment::ExposureBlock(1, 0, 1)
@@ -183,7 +186,7 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
 QList<QByteArray> Layered()
 {
     QList<QByteArray> files;
-    for (const ColorMode mode : {W::Rgb, W::Cmyk, W::Grayscale}) {
+    for (const ColorMode mode : {W::Rgb, W::Cmyk, W::Grayscale, W::Lab}) {
         for (const int depth : {8, 16, 32}) {
             for (const auto compression : {W::Raw, W::Rle, W::ZipPredicted})
                 files << Layered(mode, depth, compression);

@@ -9,19 +9,33 @@
 namespace
 {
 
-// The mask's rectangle, default colour and flags, with its density and feather where set.
-QByteArray MaskData(const PsdWriter::Mask &mask)
+QByteArray Rect(const PsdWriter::Mask &mask)
 {
-    const bool parameters = mask.density < 255 || mask.feather > 0;
-    QByteArray data = Big(mask.top, 4) + Big(mask.left, 4) + Big(mask.top + mask.height, 4) +
-                      Big(mask.left + mask.width, 4) + char(mask.defaultColor) +
-                      char((mask.disabled ? 2 : 0) | (parameters ? 16 : 0));
+    return Big(mask.top, 4) + Big(mask.left, 4) + Big(mask.top + mask.height, 4) +
+           Big(mask.left + mask.width, 4);
+}
+
+// The mask's rectangle, default colour and flags; where `real` is there, `mask` is rendered
+// from the vector mask and the user's own follows; then densities and feather where set.
+QByteArray MaskData(const PsdWriter::Mask &mask, const std::optional<PsdWriter::Mask> &real)
+{
+    const PsdWriter::Mask &user = real ? *real : mask;
+    const int vector = real ? mask.density : 255;
+    const bool parameters = user.density < 255 || user.feather > 0 || vector < 255;
+    QByteArray data = Rect(mask) + char(mask.defaultColor) +
+                      char((mask.disabled ? 2 : 0) | (real ? 8 : 0) | (parameters ? 16 : 0));
+    if (real)
+        data +=
+            QByteArray(1, char(real->disabled ? 2 : 0)) + char(real->defaultColor) + Rect(*real);
     if (parameters) {
-        data += char((mask.density < 255 ? 1 : 0) | (mask.feather > 0 ? 2 : 0));
-        if (mask.density < 255)
-            data += char(mask.density);
-        if (mask.feather > 0)
-            data += Big(std::bit_cast<quint64>(mask.feather), 8);
+        data += char((user.density < 255 ? 1 : 0) | (user.feather > 0 ? 2 : 0) |
+                     (vector < 255 ? 4 : 0));
+        if (user.density < 255)
+            data += char(user.density);
+        if (user.feather > 0)
+            data += Big(std::bit_cast<quint64>(user.feather), 8);
+        if (vector < 255)
+            data += char(vector);
     }
     data += QByteArray((4 - data.size() % 4) % 4, '\0');
     return Big(data.size(), 4) + data;
@@ -54,7 +68,7 @@ QByteArray Enum(const QByteArray &key, const QByteArray &type, const QByteArray 
     return Id(key) + "enum" + Id(type) + Id(value);
 }
 
-// A colour object of class `model` by its components' keys.
+// A colour object of class `model` ("RGBC", "Grsc", "CMYC", ...) by its components' keys.
 QByteArray ColourObject(const QByteArray &model,
                         const QList<std::pair<QByteArray, double>> &components)
 {
@@ -181,6 +195,44 @@ QByteArray PsdWriter::PatternFill(const QByteArray &id, double scale, bool linke
                                        Id("Algn") + "bool" + char(linked));
 }
 
+// Effects of a kind together in a list, as writers keep them.
+QByteArray PsdWriter::LayerStyle(bool on, const QList<Effect> &effects)
+{
+    const auto flag = [](const QByteArray &key, bool value) {
+        return Id(key) + "bool" + char(value);
+    };
+    QMap<QByteArray, QByteArrayList> lists;
+    for (const Effect &effect : effects) {
+        const QByteArray settings = flag("enab", effect.enabled) + flag("present", true) +
+                                    Id("Md  ") + "enum" + Id("BlnM") + Id(effect.blendMode) +
+                                    Id("Opct") + "UntF#Prc" + Double(effect.opacity) + Id("Clr ") +
+                                    ColourObject(effect.model, effect.colour);
+        lists[effect.kind].append("Objc" + Descriptor(effect.kind, 5, settings));
+    }
+    QByteArray items = flag("masterFXSwitch", on);
+    for (auto list = lists.cbegin(); list != lists.cend(); ++list)
+        items += Id(list.key() + "Multi") + "VlLs" + Big(list->size(), 4) + list->join();
+    return Block("lfx2", Big(0, 4) + Big(16, 4) + Descriptor("null", int(lists.size()) + 1, items));
+}
+
+QByteArray PsdWriter::Artboard(const QRect &rect, int background, const QList<int> &rgb)
+{
+    const auto number = [](const QByteArray &key, double value) {
+        return Id(key) + "doub" + Double(value);
+    };
+    const QByteArray sides = number("Top ", rect.top()) + number("Left", rect.left()) +
+                             number("Btom", rect.y() + rect.height()) +
+                             number("Rght", rect.x() + rect.width());
+    QList<std::pair<QByteArray, double>> colour;
+    for (const auto &[key, value] : QList<std::pair<QByteArray, int>>{
+             {"Rd  ", rgb.value(0)}, {"Grn ", rgb.value(1)}, {"Bl  ", rgb.value(2)}})
+        colour.append({key, value});
+    const QByteArray items = Id("artboardRect") + "Objc" + Descriptor("classFloatRect", 4, sides) +
+                             Id("Clr ") + ColourObject("RGBC", colour) +
+                             Id("artboardBackgroundType") + "long" + Big(background, 4);
+    return Block("artb", Big(16, 4) + Descriptor("artboard", 3, items));
+}
+
 QByteArray PsdWriter::ShapeStroke(bool enabled)
 {
     return Big(16, 4) + Descriptor("strokeStyle", 1, Id("strokeEnabled") + "bool" + char(enabled));
@@ -215,9 +267,11 @@ QByteArray PsdWriter::LayerRecord(const Layer &layer, QByteArray &data) const
     for (int channel = 0; channel <= ColourChannels(); ++channel)
         channels.append({channel < ColourChannels() ? channel : 0xFFFF,
                          ChannelData(layer.samples, channel, 1, layer.width, layer.height)});
-    if (layer.mask)
-        channels.append({0xFFFE, ChannelData(layer.mask->samples, 0, 1, layer.mask->width,
-                                             layer.mask->height)});
+    for (const auto &[id, mask] : {std::pair{0xFFFE, &layer.mask}, {0xFFFD, &layer.realMask}}) {
+        if (*mask)
+            channels.append(
+                {id, ChannelData((*mask)->samples, 0, 1, (*mask)->width, (*mask)->height)});
+    }
     QByteArray record = Big(layer.top, 4) + Big(layer.left, 4) + Big(layer.top + layer.height, 4) +
                         Big(layer.left + layer.width, 4) + Big(channels.size(), 2);
     for (const auto &[id, channelData] : channels) {
@@ -231,8 +285,8 @@ QByteArray PsdWriter::LayerRecord(const Layer &layer, QByteArray &data) const
     if (layer.fillOpacity < 255)
         blocks += Block("iOpa", QByteArray(1, char(layer.fillOpacity)) + QByteArray(3, '\0'));
     // No blending ranges; an empty name padded to four bytes.
-    const QByteArray extra =
-        (layer.mask ? MaskData(*layer.mask) : Big(0, 4)) + Big(0, 4) + QByteArray(4, '\0') + blocks;
+    const QByteArray extra = (layer.mask ? MaskData(*layer.mask, layer.realMask) : Big(0, 4)) +
+                             Big(0, 4) + QByteArray(4, '\0') + blocks;
     const QByteArray mode = layer.kind == Layer::Kind::Pixels ? layer.blendMode : "norm";
     return record + "8BIM" + mode + char(layer.opacity) + char(layer.clipped) +
            char(layer.hidden ? 2 : 0) + '\0' + Big(extra.size(), 4) + extra;

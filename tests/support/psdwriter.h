@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -76,6 +77,9 @@ public:
         bool clipped = false;
         bool hidden = false;
         std::optional<Mask> mask;
+        // The user's own mask where `mask` is the one rendered from the vector mask: its
+        // density is the vector mask's then.
+        std::optional<Mask> realMask;
         QByteArray blocks; // further tagged blocks, as Block writes them
     };
     // Layers bottom first, as stored: a group's end marker, its layers, then the group.
@@ -108,6 +112,22 @@ public:
     QByteArray Patterns(const QByteArray &id, int width, int height, const Samples &samples) const;
     // A `PtFl` block's data: the pattern named by `id`, at `scale` percent, linked or not.
     static QByteArray PatternFill(const QByteArray &id, double scale = 100, bool linked = false);
+    // An effect of a layer style: the class of its object ("SoFi" a colour overlay, "DrSh" a
+    // drop shadow, "FrFX" a stroke), its blend mode as descriptors name them, its opacity in
+    // percent and its colour.
+    struct Effect {
+        QByteArray kind;
+        bool enabled = true;
+        QByteArray blendMode = "Nrml";
+        double opacity = 100;
+        QByteArray model = "RGBC";
+        QList<std::pair<QByteArray, double>> colour;
+    };
+    // An `lfx2` block: the style's master switch and its effects, each in a list of one.
+    static QByteArray LayerStyle(bool on, const QList<Effect> &effects);
+    // An `artb` block: an artboard over `rect` with a background of kind `background` (1 white,
+    // 3 transparent, 4 this RGB colour).
+    static QByteArray Artboard(const QRect &rect, int background, const QList<int> &rgb = {});
     // A `vstk` block whose stroke is on or off.
     static QByteArray ShapeStroke(bool enabled);
     // A rectangle of a vector mask in shares of the picture, combined by `operation` (0

@@ -136,6 +136,15 @@ void TestLayers::rebuilds_data()
             l.blocks = W::VectorMask({{0.5, 0, 1, 1}});
         }),
         b, s);
+    // A vector and a layer mask at half density each let half through where they hide, a
+    // quarter where both do; the writer's rendering of the two together says half.
+    rgb("vector and layer mask at half density", layer([](auto &l) {
+            l.blocks = W::VectorMask({{0.5, 0, 1, 1}});
+            l.mask = W::Mask{Half, 0,     Half, Side, [](int, int, int) { return quint16(0xFFFF); },
+                             0,    false, 128};
+            (l.realMask = LeftHidden())->density = 128;
+        }),
+        {128, 127, 179}, s);
     FillRows(backdrop, b);
 }
 
@@ -212,7 +221,7 @@ void TestLayers::refuses_data()
           "gradient settings that do not read");
     alone("shape stroke", W::Rgb, 16, Fill(Red(), W::Block("vstk", W::ShapeStroke(true))),
           "shape strokes");
-    rgb("dissolve", Flat({0, 0, 0}, "diss"), "the dissolve blend mode");
+    rgb("dissolve", Flat({0, 0, 0}, "diss", 128), "the dissolve blend mode");
     rgb("unknown blend mode", Flat({0, 0, 0}, "zzzz"), "the blend mode 'zzzz'");
     rgb("fill opacity in linear dodge",
         With(Flat({0, 0, 0}, "lddg"), [](auto &l) { l.fillOpacity = 128; }),
@@ -223,7 +232,10 @@ void TestLayers::refuses_data()
     alone("hue in CMYK", W::Cmyk, 8, Flat({0, 0, 0, 0}, "hue "),
           "hue, saturation, color or luminosity blending outside RGB");
     alone("screen in 32 bits", W::Rgb, 32, Flat({0, 0, 0}, "scrn"), "blend mode 'scrn' in 32 bits");
-    alone("Lab", W::Lab, 8, Flat({0, 0, 0}), "a colour mode other than grey, RGB or CMYK");
+    alone("multichannel", W::Multichannel, 8, Flat({0, 0, 0}),
+          "a colour mode other than grey, RGB, CMYK or Lab");
+    alone("multiply in Lab", W::Lab, 8, Flat({0, 0, 0}, "mul "),
+          "blend modes other than normal in Lab");
     QTest::newRow("no layers") << StandIn(W::Rgb, 8, {})
                                << "no flattened picture, and no layers to rebuild it from";
     DamagedRows();

@@ -77,6 +77,8 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.knockout = reader.Number(1) != 0;
     else if (block.key == "clbl")
         layer.blendClippedAsGroup = reader.Number(1) != 0;
+    else if (block.key == "infx")
+        layer.blendInteriorAsGroup = reader.Number(1) != 0;
     else if (block.key == "brst")
         layer.restrictsChannels = true;
     else if (block.key == "SoCo")
@@ -91,6 +93,10 @@ void TakeBlock(SectionReader &reader, const LayerInfoBlock &block, LayerRecord &
         layer.vectorMask = ReadVectorMask(reader, block.offset + block.length);
     else if (!AdjustmentName(block.key).empty())
         ReadAdjustment(reader, block.key, block.offset + block.length, layer.adjustment);
+    else if (block.key == "lfx2" || block.key == "lmfx")
+        layer.style = ReadLayerStyle(reader, block.offset + block.length);
+    else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
+        layer.artboard = ReadArtboard(reader, block.offset + block.length);
     reader.Seek(after);
 }
 

@@ -5,10 +5,12 @@
 // keys of everything else, so that what is not rendered can be named.
 
 #include "shared/psd/layeradjustment.h"
+#include "shared/psd/layerartboard.h"
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layergradient.h"
 #include "shared/psd/layerpath.h"
 #include "shared/psd/layerpattern.h"
+#include "shared/psd/layerstyle.h"
 
 #include <cstdint>
 #include <string>
@@ -73,13 +75,16 @@ struct LayerRecord {
     int fillOpacity = 255;
     bool knockout = false;
     bool blendClippedAsGroup = true;
-    bool restrictsChannels = false; // `brst`: some channels kept out of the blend
-    SolidColour solidFill;          // `SoCo`
-    GradientFill gradientFill;      // `GdFl`
-    PatternFill patternFill;        // `PtFl`
-    VectorMask vectorMask;          // `vmsk` or `vsms`
-    ShapeStyle shapeStyle;          // `vstk`
-    Adjustment adjustment;          // `levl`, `curv` and the other adjustment blocks
+    bool blendInteriorAsGroup = false; // `infx`: effects inside the layer blend with it alone
+    bool restrictsChannels = false;    // `brst`: some channels kept out of the blend
+    SolidColour solidFill;             // `SoCo`
+    GradientFill gradientFill;         // `GdFl`
+    PatternFill patternFill;           // `PtFl`
+    VectorMask vectorMask;             // `vmsk` or `vsms`
+    ShapeStyle shapeStyle;             // `vstk`
+    Adjustment adjustment;             // `levl`, `curv` and the other adjustment blocks
+    LayerStyle style;                  // `lfx2` or `lmfx`
+    Artboard artboard;                 // `artb`, `artd` or `abdd`
     std::vector<LayerInfoBlock> blocks;
 
     bool Has(const std::string &key) const;

@@ -1,6 +1,8 @@
 #include "worker/layers/compositor.h"
 
+#include "worker/layers/artboard.h"
 #include "worker/layers/blending.h"
+#include "worker/layers/layerstyles.h"
 
 namespace
 {
@@ -15,9 +17,10 @@ float Share(int value)
     return float(value) / 255.0f;
 }
 
+// An artboard is a page of its own, whatever its group's blend mode says.
 bool IsPassThrough(const LayerNode &node)
 {
-    return node.group && node.record->blendMode == "pass";
+    return node.group && node.record->blendMode == "pass" && !node.record->artboard.present;
 }
 
 } // namespace
@@ -84,6 +87,10 @@ bool LayerCompositor::Draw(const LayerNode &node, PixelBand &backdrop, bool clip
     PixelBand source;
     if (!Source(node, backdrop, source))
         return false;
+    if (!clip && !node.group && ShowsStyle(layer)) {
+        DrawStyled(layer, source, m_header.colorMode, backdrop);
+        return true;
+    }
     BlendOnto(backdrop, source, ModeOf(layer), Share(layer.opacity) * fill, clip);
     return true;
 }
@@ -131,7 +138,14 @@ bool LayerCompositor::Source(const LayerNode &node, const PixelBand &area, Pixel
         return source.IsEmpty() || m_pixels.Fill(layer, source);
     }
     source = PixelBand(area.left, area.top, area.width, area.height, m_stride);
-    return ComposeNodes(node.children, source) && MaskRows(layer, source);
+    if (!layer.artboard.present)
+        return ComposeNodes(node.children, source) && MaskRows(layer, source);
+    const ArtboardPage page(layer.artboard, m_header.colorMode);
+    page.Background(source);
+    if (!ComposeNodes(node.children, source) || !MaskRows(layer, source))
+        return false;
+    page.Clip(source);
+    return true;
 }
 
 bool LayerCompositor::MaskRows(const LayerRecord &layer, PixelBand &source)

@@ -3,6 +3,7 @@
 #include "shared/psd/layersection.h"
 #include "worker/colourplan.h"
 #include "worker/layers/compositor.h"
+#include "worker/layers/dissolve.h"
 #include "worker/layers/layersupport.h"
 #include "worker/stream/bandstojpeg.h"
 
@@ -58,7 +59,8 @@ Result<Decoded> Compose(const std::string &source, const std::string &jpegPath,
 }
 
 // The layers as nested groups, or why the picture is not rebuilt from them.
-Result<std::vector<LayerNode>> RenderedTree(const LayerSection &section, const PsdHeader &header)
+Result<std::vector<LayerNode>> RenderedTree(const std::string &source, const LayerSection &section,
+                                            const PsdHeader &header)
 {
     // A stand-in with nothing to rebuild it from.
     if (section.layers.empty())
@@ -67,7 +69,11 @@ Result<std::vector<LayerNode>> RenderedTree(const LayerSection &section, const P
     std::optional<std::vector<LayerNode>> tree = BuildLayerTree(section.layers);
     if (!tree)
         return DamagedLayerData("layer groups do not pair up");
-    if (const std::string unrendered = UnrenderedFeatures(*tree, header); !unrendered.empty())
+    const LayerCheck dissolvesAsNormal = [&](const LayerRecord &layer) {
+        return DissolvesAsNormal(source, header, layer);
+    };
+    if (const std::string unrendered = UnrenderedFeatures(*tree, header, dissolvesAsNormal);
+        !unrendered.empty())
         return Failure{wire::Status::Unreadable, "no flattened picture, and its layers use " +
                                                      unrendered +
                                                      ": save it with Maximize Compatibility on"};
@@ -79,9 +85,10 @@ Result<Decoded> Rebuild(const std::string &source, const std::string &jpegPath,
 {
     // The tree points into the section, which lives until the picture is written.
     return ReadLayerSection(source, plan.header).Then([&](const LayerSection &section) {
-        return RenderedTree(section, plan.header).Then([&](const std::vector<LayerNode> &tree) {
-            return Compose(source, jpegPath, plan, tree, quality);
-        });
+        return RenderedTree(source, section, plan.header)
+            .Then([&](const std::vector<LayerNode> &tree) {
+                return Compose(source, jpegPath, plan, tree, quality);
+            });
     });
 }
 

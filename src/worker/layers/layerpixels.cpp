@@ -7,6 +7,13 @@
 #include <array>
 #include <bit>
 
+const LayerChannel *RenderedVectorMask(const LayerRecord &layer)
+{
+    const bool apart = layer.Channel(int(ChannelId::RealMask)) &&
+                       (layer.vectorDensity < 255 || layer.realMask.density < 255);
+    return layer.mask.fromVector && !apart ? layer.Channel(int(ChannelId::Mask)) : nullptr;
+}
+
 LayerPixels::LayerPixels(const std::string &path, const PsdHeader &header)
     : m_path(path), m_header(header), m_colours(ColourChannels(header.colorMode)),
       m_file(std::make_unique<SectionReader>(path))
@@ -120,10 +127,9 @@ bool LayerPixels::MaskRow(const LayerRecord &layer, std::int64_t y, std::int64_t
     std::fill_n(factors, width, 1.0f);
     // A mask rendered from a vector mask holds the user's own mask multiplied in; a fill or
     // shape layer's pixels hold the vector mask already.
-    const LayerChannel *rendered =
-        layer.mask.fromVector ? layer.Channel(int(ChannelId::Mask)) : nullptr;
+    const LayerChannel *rendered = RenderedVectorMask(layer);
     ApplyVectorMask(layer, y, left, width, factors);
-    if (rendered && layer.IsFillOrShape())
+    if (layer.mask.fromVector && (!rendered || layer.IsFillOrShape()))
         return ApplyMask(layer, layer.realMask, int(ChannelId::RealMask), y, left, width, factors);
     return ApplyMask(layer, layer.mask, int(ChannelId::Mask), y, left, width, factors) &&
            (rendered ||
@@ -158,8 +164,8 @@ void LayerPixels::ApplyVectorMask(const LayerRecord &layer, std::int64_t y, std:
                                   std::int64_t width, float *factors)
 {
     const VectorMask &mask = layer.vectorMask;
-    const bool rendered = (layer.mask.fromVector && layer.Channel(int(ChannelId::Mask))) ||
-                          (layer.IsFillOrShape() && !layer.FillsWithoutPixels());
+    const bool rendered =
+        RenderedVectorMask(layer) || (layer.IsFillOrShape() && !layer.FillsWithoutPixels());
     if (!mask.present || mask.disabled || rendered)
         return;
     auto paths = m_paths.find(&layer);

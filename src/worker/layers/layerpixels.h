@@ -17,6 +17,11 @@ struct LayerRecord;
 struct LayerRect;
 struct Pattern;
 
+// The mask the writer rendered from the layer's vector mask, the user's own multiplied in at
+// full density; nullptr where there is none, or where either mask has a density of its own and
+// the two are drawn apart.
+const LayerChannel *RenderedVectorMask(const LayerRecord &layer);
+
 // A layer's own pixels and its masks, read a band at a time from top to bottom. Each channel's
 // rows are read as bands reach them and let go once bands have passed them.
 class LayerPixels

@@ -2,8 +2,11 @@
 
 #include "shared/psd/psdheader.h"
 #include "worker/layers/adjustment.h"
+#include "worker/layers/artboard.h"
 #include "worker/layers/blendmode.h"
 #include "worker/layers/gradient.h"
+#include "worker/layers/layerpixels.h"
+#include "worker/layers/layerstylesupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,7 +41,10 @@ FillModel ModelOf(ColorMode mode)
 class Findings
 {
 public:
-    explicit Findings(const PsdHeader &header) : m_header(header) {}
+    Findings(const PsdHeader &header, const LayerCheck &dissolvesAsNormal)
+        : m_header(header), m_dissolvesAsNormal(dissolvesAsNormal)
+    {
+    }
 
     void Add(const std::string &name)
     {
@@ -63,13 +69,16 @@ public:
     void Walk(const std::vector<LayerNode> &nodes);
 
 private:
+    // A pass-through group shown only in part may fade its layers before they dissolve.
+    void WalkInto(const LayerRecord &group, const std::vector<LayerNode> &children);
     void Common(const LayerRecord &layer);
-    void BlendModeOfLayer(const LayerRecord &layer);
+    void BlendModeOfLayer(const LayerRecord &layer, bool group);
     void Masks(const LayerRecord &layer);
     void Blocks(const LayerRecord &layer);
     void FillWithoutPixels(const LayerRecord &layer);
     void FillGradient(const LayerRecord &layer);
     void FillPattern(const LayerRecord &layer);
+    void Artboards(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
     std::string Adjustments() const
@@ -81,18 +90,31 @@ private:
     }
 
     const PsdHeader &m_header;
+    const LayerCheck &m_dissolvesAsNormal;
+    int m_depth = 0;                  // of the groups walked into
+    int m_faded = 0;                  // of those passing through only in part, by opacity or mask
     std::vector<std::string> m_names; // "" stands for the adjustments
     std::vector<std::string> m_adjustments;
 };
 
-void Findings::BlendModeOfLayer(const LayerRecord &layer)
+void Findings::BlendModeOfLayer(const LayerRecord &layer, bool group)
 {
     const std::optional<BlendMode> mode = BlendModeOf(layer.blendMode);
+    if (layer.blendMode == "diss" && group)
+        return Add("the dissolve blend mode on groups");
+    // Whether a group passing through in part fades the layer before it dissolves is not known.
+    if (layer.blendMode == "diss" && m_faded > 0)
+        return Add("the dissolve blend mode in pass-through groups not wholly shown");
+    if (layer.blendMode == "diss" && !m_dissolvesAsNormal(layer))
+        return Add("the dissolve blend mode over partly transparent pixels");
     if (layer.blendMode == "diss")
-        return Add("the dissolve blend mode");
+        return;
     if (!mode)
         return Add("the blend mode '" + layer.blendMode + "'");
-    if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
+    // Lab's values as stored mix as colours only by normal blending.
+    if (*mode != BlendMode::Normal && m_header.colorMode == ColorMode::Lab)
+        Add("blend modes other than normal in Lab");
+    else if (IsNonSeparable(*mode) && m_header.colorMode != ColorMode::Rgb)
         Add("hue, saturation, color or luminosity blending outside RGB");
     if (m_header.depth == 32 && !WorksInLinearLight(*mode))
         Add("blend mode '" + layer.blendMode + "' in 32 bits");
@@ -103,17 +125,17 @@ void Findings::BlendModeOfLayer(const LayerRecord &layer)
 void Findings::Masks(const LayerRecord &layer)
 {
     const bool vector = layer.vectorMask.present;
-    const bool rendered = layer.mask.fromVector && layer.Channel(int(ChannelId::Mask));
     if (vector && !layer.vectorMask.readable)
         Add("vector masks that do not read");
+    // Masks of densities of their own are drawn apart: the vector mask from its path.
+    const bool apart =
+        layer.mask.fromVector && !RenderedVectorMask(layer) && layer.Channel(int(ChannelId::Mask));
+    if (apart && !vector)
+        Add("mask density on both a vector and a layer mask");
     // Whether a writer's rendering of a shape has its density in it is not known.
     const bool drawn = layer.IsFillOrShape() && !layer.FillsWithoutPixels();
     if (vector && ((layer.vectorDensity < 255 && drawn) || layer.vectorFeather > 0))
         Add("vector mask density or feather");
-    // The rendered vector mask has the user's own mask in it at full density.
-    const bool both = rendered && layer.Channel(int(ChannelId::RealMask));
-    if (both && (layer.mask.density < 255 || layer.realMask.density < 255))
-        Add("mask density on both a vector and a layer mask");
     for (const LayerMask *mask : {&layer.mask, &layer.realMask}) {
         if (mask->present && !mask->disabled && mask->feather > 0)
             Add("feathered layer masks");
@@ -130,9 +152,9 @@ void Findings::Blocks(const LayerRecord &layer)
                 !missing.empty())
                 AddAdjustment(missing);
         } else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
-            Add("layer styles");
+            continue; // UnrenderedStyle looks at the style
         else if (block.key == "artb" || block.key == "artd" || block.key == "abdd")
-            Add("artboards");
+            Artboards(layer);
         else if (std::none_of(std::begin(Harmless), std::end(Harmless),
                               [&](const char *key) { return block.key == key; }))
             Add("layer data '" + block.key + "'");
@@ -208,6 +230,15 @@ void Findings::FillGradient(const LayerRecord &layer)
         Add("gradient fills aligned with a shape of several parts or with two masks");
 }
 
+// Artboards are groups at the top of the document, each a page of its own.
+void Findings::Artboards(const LayerRecord &layer)
+{
+    if (layer.divider == Divider::None || m_depth > 0)
+        Add("artboards within groups or on layers");
+    else if (!DrawsArtboard(layer.artboard, m_header.colorMode))
+        Add("artboards of that background");
+}
+
 void Findings::Common(const LayerRecord &layer)
 {
     if (layer.knockout)
@@ -241,24 +272,43 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
             continue;
         Common(layer);
         Clipping(nodes, i);
+        const bool plain =
+            !node.group && !layer.clipped && !ClipsAnything(nodes, i, ClippedAfter(nodes, i));
+        for (const std::string &name : UnrenderedStyle(layer, m_header, plain))
+            Add(name);
         if (node.group && layer.fillOpacity < 255)
             Add("fill opacity of groups");
         if (!node.group || layer.blendMode != "pass")
-            BlendModeOfLayer(layer);
+            BlendModeOfLayer(layer, node.group);
         if (node.group)
-            Walk(node.children);
+            WalkInto(layer, node.children);
     }
+}
+
+void Findings::WalkInto(const LayerRecord &group, const std::vector<LayerNode> &children)
+{
+    const bool faded =
+        group.blendMode == "pass" && (group.opacity < 255 || group.fillOpacity < 255 ||
+                                      group.mask.present || group.vectorMask.present);
+    ++m_depth;
+    m_faded += faded ? 1 : 0;
+    Walk(children);
+    --m_depth;
+    m_faded -= faded ? 1 : 0;
 }
 
 } // namespace
 
-std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header)
+std::string UnrenderedFeatures(const std::vector<LayerNode> &tree, const PsdHeader &header,
+                               const LayerCheck &dissolvesAsNormal)
 {
-    Findings findings(header);
+    Findings findings(header, dissolvesAsNormal);
     const ColorMode mode = header.colorMode;
-    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk)
-        findings.Add("a colour mode other than grey, RGB or CMYK");
-    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && mode != ColorMode::Cmyk))
+    if (mode != ColorMode::Rgb && mode != ColorMode::Grayscale && mode != ColorMode::Cmyk &&
+        mode != ColorMode::Lab)
+        findings.Add("a colour mode other than grey, RGB, CMYK or Lab");
+    const bool wide = mode != ColorMode::Cmyk && mode != ColorMode::Lab;
+    if (header.depth != 8 && header.depth != 16 && !(header.depth == 32 && wide))
         findings.Add(std::to_string(header.depth) + "-bit layers");
     findings.Walk(tree);
     return findings.Text();
