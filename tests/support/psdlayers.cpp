@@ -119,7 +119,11 @@ QByteArray PsdWriter::SolidColour(const QByteArray &model,
     return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
 }
 
-QByteArray PsdWriter::GradientFill(const Gradient &g)
+namespace
+{
+
+// The seven items of a gradient and its layout, as fills and overlays keep them.
+QByteArray GradientItems(const PsdWriter::Gradient &g)
 {
     static const QMap<QByteArray, QByteArrayList> keys{
         {"RGBC", {"Rd  ", "Grn ", "Bl  "}},         {"Grsc", {"Gry "}},
@@ -149,12 +153,16 @@ QByteArray PsdWriter::GradientFill(const Gradient &g)
                        Id("Clrs") + "VlLs" + colours + Id("Trns") + "VlLs" + opacities);
     const QByteArray offset =
         Descriptor("Pnt ", 2, Unit("Hrzn", "#Prc", g.offset) + Unit("Vrtc", "#Prc", 0));
-    return Big(16, 4) +
-           Descriptor("null", 7,
-                      Unit("Angl", "#Ang", g.angle) + Enum("Type", "GrdT", g.type) +
-                          Unit("Scl ", "#Prc", g.scale) + Id("Rvrs") + "bool" + char(g.reverse) +
-                          Id("Algn") + "bool" + char(g.align) + Id("Ofst") + "Objc" + offset +
-                          Id("Grad") + "Objc" + gradient);
+    return Unit("Angl", "#Ang", g.angle) + Enum("Type", "GrdT", g.type) +
+           Unit("Scl ", "#Prc", g.scale) + Id("Rvrs") + "bool" + char(g.reverse) + Id("Algn") +
+           "bool" + char(g.align) + Id("Ofst") + "Objc" + offset + Id("Grad") + "Objc" + gradient;
+}
+
+} // namespace
+
+QByteArray PsdWriter::GradientFill(const Gradient &gradient)
+{
+    return Big(16, 4) + Descriptor("null", 7, GradientItems(gradient));
 }
 
 // The pattern's image as a list of channels, each raw and written, then the two masks unwritten.
@@ -207,7 +215,10 @@ QByteArray PsdWriter::LayerStyle(bool on, const QList<Effect> &effects)
                                     Id("Md  ") + "enum" + Id("BlnM") + Id(effect.blendMode) +
                                     Id("Opct") + "UntF#Prc" + Double(effect.opacity) + Id("Clr ") +
                                     ColourObject(effect.model, effect.colour);
-        lists[effect.kind].append("Objc" + Descriptor(effect.kind, 5, settings));
+        lists[effect.kind].append(
+            "Objc" + (effect.gradient
+                          ? Descriptor(effect.kind, 12, settings + GradientItems(*effect.gradient))
+                          : Descriptor(effect.kind, 5, settings)));
     }
     QByteArray items = flag("masterFXSwitch", on);
     for (auto list = lists.cbegin(); list != lists.cend(); ++list)

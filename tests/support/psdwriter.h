@@ -114,7 +114,7 @@ public:
     static QByteArray PatternFill(const QByteArray &id, double scale = 100, bool linked = false);
     // An effect of a layer style: the class of its object ("SoFi" a colour overlay, "DrSh" a
     // drop shadow, "FrFX" a stroke), its blend mode as descriptors name them, its opacity in
-    // percent and its colour.
+    // percent, its colour, and a gradient overlay's ("GrFl") gradient.
     struct Effect {
         QByteArray kind;
         bool enabled = true;
@@ -122,6 +122,7 @@ public:
         double opacity = 100;
         QByteArray model = "RGBC";
         QList<std::pair<QByteArray, double>> colour;
+        std::optional<Gradient> gradient;
     };
     // An `lfx2` block: the style's master switch and its effects, each in a list of one.
     static QByteArray LayerStyle(bool on, const QList<Effect> &effects);

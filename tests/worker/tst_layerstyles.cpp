@@ -15,9 +15,17 @@ using S = LayerScene;
 const S::Colour Backdrop{153, 102, 204};
 const S::Colour Own{51, 204, 102};
 
+W::Effect Overlay(const QByteArray &model, const QList<std::pair<QByteArray, double>> &colour)
+{
+    return {"SoFi", true, "Nrml", 100, model, colour, {}};
+}
+
 W::Effect Red(const QByteArray &blendMode = "Nrml", double opacity = 100)
 {
-    return {"SoFi", true, blendMode, opacity, "RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}}};
+    W::Effect effect = Overlay("RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}});
+    effect.blendMode = blendMode;
+    effect.opacity = opacity;
+    return effect;
 }
 
 W::Effect Effect(const QByteArray &kind, bool enabled = true)
@@ -89,19 +97,17 @@ void TestLayerStyles::styles_data()
     rgb("overlay at layer opacity 50 %", RightHalf({Red()}, 255, 128), Backdrop, {204, 51, 102});
     rgb("overlay on half transparent pixels", RightHalf({Red()}, 255, 255, 128), Backdrop,
         {204, 51, 102});
-    rgb("black grey overlay in RGB",
-        RightHalf({{"SoFi", true, "Nrml", 100, "Grsc", {{"Gry ", 100}}}}), Backdrop, {0, 0, 0});
+    rgb("black grey overlay in RGB", RightHalf({Overlay("Grsc", {{"Gry ", 100}})}), Backdrop,
+        {0, 0, 0});
     QTest::newRow("grey overlay in grey")
         << S{W::Grayscale,
              8,
-             {Flat({153}),
-              Styled(Flat({51}), true, {{"SoFi", true, "Nrml", 100, "Grsc", {{"Gry ", 80}}}})},
+             {Flat({153}), Styled(Flat({51}), true, {Overlay("Grsc", {{"Gry ", 80}})})},
              {51},
              {51}}
         << QString();
-    const W::Effect magentaYellow{"SoFi", true,
-                                  "Nrml", 100,
-                                  "CMYC", {{"Cyn ", 0}, {"Mgnt", 100}, {"Ylw ", 100}, {"Blck", 0}}};
+    const W::Effect magentaYellow =
+        Overlay("CMYC", {{"Cyn ", 0}, {"Mgnt", 100}, {"Ylw ", 100}, {"Blck", 0}});
     QTest::newRow("CMYK overlay") << S{W::Cmyk,
                                        16,
                                        {Flat({153, 153, 153, 255}),
@@ -113,10 +119,10 @@ void TestLayerStyles::styles_data()
     rgb("drop shadow", RightHalf({Red(), Effect("FrFX", false), Effect("DrSh")}), {}, {},
         "layer styles (drop shadow)");
     rgb("stroke", RightHalf({Effect("FrFX")}), {}, {}, "layer styles (stroke)");
-    const QString overlay = "layer styles (color overlay in another colour mode or that blend "
-                            "mode, or blended with the layer alone)";
-    rgb("grey overlay in RGB", RightHalf({{"SoFi", true, "Nrml", 100, "Grsc", {{"Gry ", 40}}}}), {},
-        {}, overlay);
+    const QString overlay =
+        "layer styles (color overlay in that blend mode, or blended with the layer alone)";
+    rgb("grey overlay in RGB", RightHalf({Overlay("Grsc", {{"Gry ", 40}})}), {}, {},
+        "layer styles (color overlay in another colour mode)");
     rgb("dissolving overlay", RightHalf({Red("Dslv")}), {}, {}, overlay);
     const QByteArray alone = W::Block("infx", QByteArray("\1\0\0\0", 4));
     rgb("multiplied overlay blended with the layer alone",

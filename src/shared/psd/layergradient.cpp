@@ -80,30 +80,43 @@ GradientStops GradientOf(const Descriptor &descriptor, const std::string &path)
     return gradient;
 }
 
-GradientFill ReadGradientFill(SectionReader &reader, std::uint64_t end)
+GradientFill GradientFillOf(const Descriptor &descriptor, const std::string &path)
 {
+    const auto at = [&](const std::string &key) { return path.empty() ? key : path + "." + key; };
+    const auto enumAt = [&](const std::string &key) {
+        const auto found = descriptor.enums.find(at(key));
+        return found == descriptor.enums.end() ? std::string() : found->second;
+    };
     GradientFill fill;
     fill.present = true;
+    fill.gradient = GradientOf(descriptor, at("Grad"));
+    bool known = true;
+    const std::string type = enumAt("Type");
+    fill.shape = ShapeOf(type.empty() ? "Lnr " : type, known);
+    if (!known && fill.gradient.unread.empty())
+        fill.gradient.unread = "gradient shape '" + type + "'";
+    // Fills and styles name the choice of interpolation differently; either is not drawn.
+    const std::string method = enumAt("gradientsInterpolationMethod") + enumAt("gs99");
+    if (!method.empty() && fill.gradient.unread.empty())
+        fill.gradient.unread = "gradient interpolation '" + method + "'";
+    fill.angle = descriptor.Number(at("Angl")).value_or(90);
+    fill.scale = descriptor.Number(at("Scl ")).value_or(100) / 100;
+    fill.offsetX = descriptor.Number(at("Ofst.Hrzn")).value_or(0) / 100;
+    fill.offsetY = descriptor.Number(at("Ofst.Vrtc")).value_or(0) / 100;
+    fill.reverse = descriptor.Number(at("Rvrs")).value_or(0) != 0;
+    fill.alignWithLayer = descriptor.Number(at("Algn")).value_or(1) != 0;
+    return fill;
+}
+
+GradientFill ReadGradientFill(SectionReader &reader, std::uint64_t end)
+{
     reader.Number(4); // version
     const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
     if (!descriptor) {
+        GradientFill fill;
+        fill.present = true;
         fill.gradient.unread = "gradient settings that do not read";
         return fill;
     }
-    fill.gradient = GradientOf(*descriptor, "Grad");
-    bool known = true;
-    const auto type = descriptor->enums.find("Type");
-    fill.shape = ShapeOf(type == descriptor->enums.end() ? "Lnr " : type->second, known);
-    if (!known && fill.gradient.unread.empty())
-        fill.gradient.unread = "gradient shape '" + type->second + "'";
-    const auto method = descriptor->enums.find("gradientsInterpolationMethod");
-    if (method != descriptor->enums.end() && fill.gradient.unread.empty())
-        fill.gradient.unread = "gradient interpolation '" + method->second + "'";
-    fill.angle = descriptor->Number("Angl").value_or(90);
-    fill.scale = descriptor->Number("Scl ").value_or(100) / 100;
-    fill.offsetX = descriptor->Number("Ofst.Hrzn").value_or(0) / 100;
-    fill.offsetY = descriptor->Number("Ofst.Vrtc").value_or(0) / 100;
-    fill.reverse = descriptor->Number("Rvrs").value_or(0) != 0;
-    fill.alignWithLayer = descriptor->Number("Algn").value_or(1) != 0;
-    return fill;
+    return GradientFillOf(*descriptor, "");
 }

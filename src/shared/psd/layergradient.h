@@ -50,6 +50,10 @@ struct GradientFill {
 // The gradient object under `path` of `descriptor` ("Grad" in a fill's).
 GradientStops GradientOf(const Descriptor &descriptor, const std::string &path);
 
+// The gradient and its layout under `path` of `descriptor`: "" for a fill layer's, the
+// effect's path for a gradient overlay's.
+GradientFill GradientFillOf(const Descriptor &descriptor, const std::string &path);
+
 // The fill of the `GdFl` block from the reader's position to `end`; `gradient.unread` says
 // where its descriptor does not read.
 GradientFill ReadGradientFill(SectionReader &reader, std::uint64_t end);

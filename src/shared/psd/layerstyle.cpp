@@ -55,6 +55,8 @@ LayerEffect ReadEffect(const Descriptor &descriptor, const std::string &path, Ef
     effect.blendMode = mode == BlendKeys.end() ? "?" : mode->second;
     effect.opacity = descriptor.Number(path + ".Opct").value_or(100) / 100;
     effect.colour = ColourOf(descriptor, path + ".Clr ");
+    if (kind == EffectKind::GradientOverlay)
+        effect.gradient = GradientFillOf(descriptor, path);
     return effect;
 }
 

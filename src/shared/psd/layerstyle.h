@@ -4,6 +4,7 @@
 // the master switch that turns them all off.
 
 #include "shared/psd/layerfill.h"
+#include "shared/psd/layergradient.h"
 
 #include <cstdint>
 #include <string>
@@ -29,6 +30,7 @@ struct LayerEffect {
     std::string blendMode = "norm"; // as a layer record's key
     double opacity = 1;
     SolidColour colour;
+    GradientFill gradient; // a gradient overlay's
 };
 
 struct LayerStyle {

@@ -88,7 +88,7 @@ bool LayerCompositor::Draw(const LayerNode &node, PixelBand &backdrop, bool clip
     if (!Source(node, backdrop, source))
         return false;
     if (!clip && !node.group && ShowsStyle(layer)) {
-        DrawStyled(layer, source, m_header.colorMode, backdrop);
+        DrawStyled(layer, source, m_header, backdrop);
         return true;
     }
     BlendOnto(backdrop, source, ModeOf(layer), Share(layer.opacity) * fill, clip);

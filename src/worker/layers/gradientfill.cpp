@@ -42,6 +42,11 @@ GradientBox PathBounds(const VectorMask &mask, double width, double height)
                         : GradientBox{0, 0, width, height};
 }
 
+GradientBox BoxOf(const LayerRect &r)
+{
+    return GradientBox{double(r.left), double(r.top), double(r.Width()), double(r.Height())};
+}
+
 } // namespace
 
 GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int64_t height)
@@ -54,8 +59,16 @@ GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int
         return PathBounds(layer.vectorMask, double(width), double(height));
     if (!mask.present || mask.disabled || mask.defaultColor != 0 || mask.rect.IsEmpty())
         return document;
-    const LayerRect &r = mask.rect;
-    return GradientBox{double(r.left), double(r.top), double(r.Width()), double(r.Height())};
+    return BoxOf(mask.rect);
+}
+
+GradientBox OverlayBoxOf(const LayerRecord &layer, const GradientFill &overlay, std::int64_t width,
+                         std::int64_t height)
+{
+    if (!overlay.alignWithLayer || layer.FillsWithoutPixels())
+        return overlay.alignWithLayer ? GradientBoxOf(layer, width, height)
+                                      : GradientBox{0, 0, double(width), double(height)};
+    return BoxOf(layer.rect);
 }
 
 GradientFillRows::GradientFillRows(const GradientFill &fill, ColorMode mode, const GradientBox &box)

@@ -20,6 +20,11 @@ struct GradientBox {
 // it is not aligned.
 GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int64_t height);
 
+// The box of a gradient overlay: the layer's bounds where it aligns with the layer (those of a
+// fill layer as GradientBoxOf finds them), else the document's.
+GradientBox OverlayBoxOf(const LayerRecord &layer, const GradientFill &overlay, std::int64_t width,
+                         std::int64_t height);
+
 // A gradient fill layer's pixels: each pixel's place along the gradient by the fill's shape,
 // angle, scale and offset within its box, and the colour the gradient has there.
 class GradientFillRows

@@ -3,6 +3,7 @@
 #include "shared/psd/layerrecord.h"
 #include "worker/layers/blending.h"
 #include "worker/layers/documentcolour.h"
+#include "worker/layers/gradientfill.h"
 
 #include <algorithm>
 
@@ -18,8 +19,18 @@ void Paint(PixelBand &band, const std::vector<float> &colour)
     }
 }
 
-// The backdrop as the layer's inside would leave it where the layer covered it wholly.
-PixelBand Inside(const LayerRecord &layer, const PixelBand &source, ColorMode mode,
+// The gradient laid out in its box, over all of `band`.
+void PaintGradient(PixelBand &band, const GradientFill &overlay, const GradientBox &box,
+                   ColorMode mode)
+{
+    const GradientFillRows rows(overlay, mode, box);
+    for (std::int64_t y = band.top; y < band.Bottom(); ++y)
+        rows.Row(y, band.left, band.width, band.At(band.left, y), band.stride);
+}
+
+// The backdrop as the layer's inside would leave it where the layer covered it wholly: its
+// pixels at fill opacity, then the overlays, lowest first.
+PixelBand Inside(const LayerRecord &layer, const PixelBand &source, const PsdHeader &header,
                  const PixelBand &backdrop)
 {
     PixelBand inside = backdrop;
@@ -28,12 +39,19 @@ PixelBand Inside(const LayerRecord &layer, const PixelBand &source, ColorMode mo
     for (std::size_t at = stride - 1; at < cover.values.size(); at += stride)
         cover.values[at] = 1;
     BlendOnto(inside, cover, BlendMode::Normal, float(layer.fillOpacity) / 255.0f, false);
-    for (const LayerEffect &effect : layer.style.effects) {
-        if (effect.kind != EffectKind::ColourOverlay)
-            continue;
-        Paint(cover, *ColourInMode(effect.colour, mode));
-        BlendOnto(inside, cover, BlendModeOf(effect.blendMode).value_or(BlendMode::Normal),
-                  float(effect.opacity), false);
+    for (const EffectKind kind : {EffectKind::GradientOverlay, EffectKind::ColourOverlay}) {
+        for (const LayerEffect &effect : layer.style.effects) {
+            if (effect.kind != kind)
+                continue;
+            if (kind == EffectKind::ColourOverlay)
+                Paint(cover, *ColourInMode(effect.colour, header.colorMode));
+            else
+                PaintGradient(cover, effect.gradient,
+                              OverlayBoxOf(layer, effect.gradient, header.width, header.height),
+                              header.colorMode);
+            BlendOnto(inside, cover, BlendModeOf(effect.blendMode).value_or(BlendMode::Normal),
+                      float(effect.opacity), false);
+        }
     }
     return inside;
 }
@@ -45,10 +63,10 @@ bool ShowsStyle(const LayerRecord &layer)
     return layer.style.present && layer.style.on && !layer.style.effects.empty();
 }
 
-void DrawStyled(const LayerRecord &layer, const PixelBand &source, ColorMode mode,
+void DrawStyled(const LayerRecord &layer, const PixelBand &source, const PsdHeader &header,
                 PixelBand &backdrop)
 {
-    const PixelBand inside = Inside(layer, source, mode, backdrop);
+    const PixelBand inside = Inside(layer, source, header, backdrop);
     const float opacity = float(layer.opacity) / 255.0f;
     MixBack(backdrop, inside, 1,
             [&](std::int64_t y, std::int64_t left, std::int64_t width, float *factors) {

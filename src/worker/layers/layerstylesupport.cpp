@@ -3,6 +3,7 @@
 #include "shared/psd/layerrecord.h"
 #include "worker/layers/blendmode.h"
 #include "worker/layers/documentcolour.h"
+#include "worker/layers/gradient.h"
 #include "worker/layers/layerstyles.h"
 
 #include <algorithm>
@@ -12,23 +13,31 @@ namespace
 
 // Blended with the layer alone, an overlay takes the layer's fill opacity and meets none of
 // what is below: as drawn here only in normal mode over a layer wholly filled.
-bool Rendered(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
+bool Blends(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
 {
     const std::optional<BlendMode> mode = BlendModeOf(effect.blendMode);
-    const bool blends =
-        mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb) &&
-        (!layer.blendInteriorAsGroup || (*mode == BlendMode::Normal && layer.fillOpacity == 255));
-    return effect.kind == EffectKind::ColourOverlay && blends &&
-           ColourInMode(effect.colour, header.colorMode);
+    return mode && (!IsNonSeparable(*mode) || header.colorMode == ColorMode::Rgb) &&
+           (!layer.blendInteriorAsGroup ||
+            (*mode == BlendMode::Normal && layer.fillOpacity == 255));
 }
 
-std::string Unrendered(const LayerEffect &effect)
+// What keeps the effect from being drawn, by name; "" where nothing does.
+std::string Unrendered(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
 {
-    const std::string name = EffectName(effect.kind);
-    if (effect.kind == EffectKind::ColourOverlay)
-        return "layer styles (" + name + " in another colour mode or that blend mode, or blended " +
-               "with the layer alone)";
-    return "layer styles (" + name + ")";
+    const std::string name = "layer styles (" + EffectName(effect.kind);
+    if (effect.kind == EffectKind::GradientOverlay) {
+        const std::string gradient =
+            Gradient(effect.gradient.gradient, header.colorMode).Unrendered();
+        if (!gradient.empty())
+            return name + " of " + gradient + ")";
+    } else if (effect.kind != EffectKind::ColourOverlay) {
+        return name + ")";
+    } else if (!ColourInMode(effect.colour, header.colorMode)) {
+        return name + " in another colour mode)";
+    }
+    return Blends(effect, layer, header)
+               ? ""
+               : name + " in that blend mode, or blended with the layer alone)";
 }
 
 } // namespace
@@ -55,8 +64,8 @@ std::vector<std::string> UnrenderedStyle(const LayerRecord &layer, const PsdHead
                           [&](const LayerEffect &other) { return other.kind == effect.kind; }) > 1;
         if (twice)
             names.push_back("layer styles (more than one " + EffectName(effect.kind) + ")");
-        else if (!Rendered(effect, layer, header))
-            names.push_back(Unrendered(effect));
+        else if (const std::string name = Unrendered(effect, layer, header); !name.empty())
+            names.push_back(name);
     }
     return names;
 }
