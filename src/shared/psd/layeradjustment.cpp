@@ -171,6 +171,62 @@ AdjustmentSettings ReadChannelMixer(SectionReader &reader)
     return settings;
 }
 
+// A colour stop's colour: a colour space, four 16-bit components, then the kind of stop. RGB
+// ones are read; the rest leave the stop unread.
+SolidColour ReadStopColour(SectionReader &reader)
+{
+    const std::uint64_t space = reader.Number(2);
+    SolidColour colour;
+    colour.model = space == 0 ? FillModel::Rgb : FillModel::Other;
+    for (int i = 0; i < 4; ++i) {
+        const auto share = float(reader.Number(2)) / 65535.0f;
+        if (i < 3 && space == 0)
+            colour.shares.push_back(share);
+    }
+    reader.Number(2);
+    return colour;
+}
+
+// The gradient with its stops in the order they are kept (locations to 4096, midpoints in
+// per cent, opacities to 255); version 3 names a way of interpolating after the flags.
+AdjustmentSettings ReadGradientMap(SectionReader &reader)
+{
+    const std::uint64_t version = reader.Number(2);
+    if (version != 1 && version != 3)
+        return {};
+    GradientMapSettings map;
+    map.reverse = reader.Number(1) != 0;
+    reader.Number(1); // dither
+    if (version == 3 && reader.Number(4) != 0)
+        map.stops.unread = "gradient interpolation other than the classic one";
+    reader.Skip(std::min<std::uint64_t>(reader.Number(4), 1024) * 2); // the name
+    const auto place = [&](auto &stop) {
+        stop.location = std::clamp(double(reader.Number(4)) / 4096, 0.0, 1.0);
+        stop.midpoint = std::clamp(double(reader.Number(4)) / 100, 0.0, 1.0);
+    };
+    for (std::uint64_t count = reader.Number(2); count > 0 && !reader.Failed(); --count) {
+        GradientColourStop &stop = map.stops.colours.emplace_back();
+        place(stop);
+        stop.colour = ReadStopColour(reader);
+        if (stop.colour.model == FillModel::Other && map.stops.unread.empty())
+            map.stops.unread = "gradient colours of a model not read";
+    }
+    for (std::uint64_t count = reader.Number(2); count > 0 && !reader.Failed(); --count) {
+        GradientOpacityStop &stop = map.stops.opacities.emplace_back();
+        place(stop);
+        stop.opacity = std::clamp(double(reader.Number(2)) / 255, 0.0, 1.0);
+    }
+    const auto byLocation = [](const auto &a, const auto &b) { return a.location < b.location; };
+    std::stable_sort(map.stops.colours.begin(), map.stops.colours.end(), byLocation);
+    std::stable_sort(map.stops.opacities.begin(), map.stops.opacities.end(), byLocation);
+    reader.Number(2); // expansion
+    map.stops.smoothness = std::clamp(double(reader.Number(2)) / 4096, 0.0, 1.0);
+    reader.Number(2); // length
+    if (reader.Number(2) != 0 && map.stops.unread.empty())
+        map.stops.unread = "noise gradients";
+    return map;
+}
+
 AdjustmentSettings ReadSettings(SectionReader &reader, const std::string &key)
 {
     if (key == "levl")
@@ -193,6 +249,8 @@ AdjustmentSettings ReadSettings(SectionReader &reader, const std::string &key)
         return ReadExposure(reader);
     if (key == "mixr")
         return ReadChannelMixer(reader);
+    if (key == "grdm")
+        return ReadGradientMap(reader);
     return {};
 }
 

@@ -4,6 +4,8 @@
 // them. Tone settings are on the 0..255 scale whatever the depth; index 0 of per-channel
 // settings is the composite, then each colour channel in the document's order.
 
+#include "shared/psd/layergradient.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -71,10 +73,16 @@ struct ChannelMixerSettings {
     std::vector<std::array<int, 5>> outputs;
 };
 
+// Each pixel's luminosity mapped through a gradient.
+struct GradientMapSettings {
+    GradientStops stops;
+    bool reverse = false;
+};
+
 using AdjustmentSettings =
     std::variant<std::monostate, LevelsSettings, CurvesSettings, BrightnessContrastSettings,
                  HueSaturationSettings, InvertSettings, PosterizeSettings, ThresholdSettings,
-                 ExposureSettings, ChannelMixerSettings>;
+                 ExposureSettings, ChannelMixerSettings, GradientMapSettings>;
 
 struct Adjustment {
     std::string key;       // of the block that makes the layer an adjustment layer

@@ -19,6 +19,13 @@ int TopLevel(int depth)
 AdjustmentStep::AdjustmentStep(const Adjustment &adjustment, const PsdHeader &header)
     : m_colours(ColourChannels(header.colorMode)), m_levels(TopLevel(header.depth))
 {
+    // An adjustment not rendered is met only over nothing, where it changes nothing.
+    if (!UnrenderedAdjustment(adjustment, header).empty())
+        return;
+    if (const auto *map = std::get_if<GradientMapSettings>(&adjustment.settings)) {
+        m_map.emplace(*map, header.colorMode);
+        return;
+    }
     if (PixelAdjustment::Handles(adjustment.settings, header.colorMode)) {
         m_pixels.emplace(adjustment.settings, header);
         return;
@@ -45,6 +52,8 @@ void AdjustmentStep::Apply(PixelBand &band) const
 {
     if (m_pixels)
         return m_pixels->Apply(band);
+    if (m_map)
+        return m_map->Apply(band);
     float *pixel = band.values.data();
     const float *end = pixel + band.values.size();
     for (; pixel != end && !m_curves.empty(); pixel += band.stride) {
@@ -62,6 +71,10 @@ std::string UnrenderedAdjustment(const Adjustment &adjustment, const PsdHeader &
     // Photoshop offers exposure in grey and RGB only: how it would take inks is not known.
     if (std::holds_alternative<ExposureSettings>(settings) && header.colorMode == ColorMode::Cmyk)
         return name + " in CMYK";
+    if (header.depth == 32 && std::holds_alternative<GradientMapSettings>(settings))
+        return name + " in 32 bits";
+    if (const auto *map = std::get_if<GradientMapSettings>(&settings))
+        return GradientMapStep::Unrendered(*map, header.colorMode);
     if (PixelAdjustment::Handles(settings, header.colorMode) && header.depth != 32)
         return "";
     if (!ToneCurves(settings, ColourChannels(header.colorMode), header.depth).empty())

@@ -2,6 +2,7 @@
 
 #include "shared/psd/layeradjustment.h"
 #include "shared/psd/psdheader.h"
+#include "worker/layers/gradientmap.h"
 #include "worker/layers/pixeladjustments.h"
 #include "worker/layers/pixelband.h"
 #include "worker/layers/tonecurves.h"
@@ -29,6 +30,7 @@ private:
     std::vector<ToneCurve> m_curves;
     std::vector<std::vector<float>> m_tables;
     std::optional<PixelAdjustment> m_pixels;
+    std::optional<GradientMapStep> m_map;
 };
 
 // What of `adjustment` is not rendered faithfully in the document's mode and depth, named

@@ -91,6 +91,7 @@ private:
 
     const PsdHeader &m_header;
     const LayerCheck &m_dissolvesAsNormal;
+    bool m_drawn = false;             // whether a layer lies below those walked to
     int m_depth = 0;                  // of the groups walked into
     int m_faded = 0;                  // of those passing through only in part, by opacity or mask
     std::vector<std::string> m_names; // "" stands for the adjustments
@@ -148,8 +149,9 @@ void Findings::Blocks(const LayerRecord &layer)
 {
     for (const LayerInfoBlock &block : layer.blocks) {
         if (!AdjustmentName(block.key).empty()) {
+            // Over nothing an adjustment leaves nothing to change.
             if (const std::string missing = UnrenderedAdjustment(layer.adjustment, m_header);
-                !missing.empty())
+                !missing.empty() && m_drawn)
                 AddAdjustment(missing);
         } else if (block.key == "lfx2" || block.key == "lrFX" || block.key == "lmfx")
             continue; // UnrenderedStyle looks at the style
@@ -271,6 +273,7 @@ void Findings::Walk(const std::vector<LayerNode> &nodes)
         if (layer.hidden)
             continue;
         Common(layer);
+        m_drawn = m_drawn || !layer.IsAdjustment();
         Clipping(nodes, i);
         const bool plain =
             !node.group && !layer.clipped && !ClipsAnything(nodes, i, ClippedAfter(nodes, i));
