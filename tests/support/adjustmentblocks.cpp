@@ -50,6 +50,23 @@ QByteArray ThresholdBlock(int level)
     return PsdWriter::Block("thrs", Big(quint64(level), 2) + Big(0, 2));
 }
 
+QByteArray GradientMapBlock(const QList<Stop> &stops, bool reverse, const QByteArray &method)
+{
+    QByteArray data = Big(method.isEmpty() ? 1 : 3, 2) + char(reverse) + '\0' + method;
+    data += Big(0, 4) + Big(quint64(stops.size()), 2); // no name
+    for (const auto &[location, rgb] : stops) {
+        data += Big(quint64(location), 4) + Big(50, 4) + Big(0, 2);
+        for (const int component : rgb)
+            data += Big(quint64(component * 257), 2);
+        data += Big(0, 2) + Big(0, 2);
+    }
+    data += Big(2, 2);
+    for (const int location : {0, 4096})
+        data += Big(quint64(location), 4) + Big(50, 4) + Big(255, 2);
+    data += Big(2, 2) + Big(4096, 2) + Big(32, 2) + Big(0, 2) + QByteArray(26, '\0');
+    return PsdWriter::Block("grdm", data);
+}
+
 QByteArray ExposureBlock(float exposure, float offset, float gamma)
 {
     QByteArray data = Big(1, 2);

@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <array>
+#include <utility>
 
 namespace adjustment
 {
@@ -32,6 +33,12 @@ QByteArray ChannelMixerBlock(const QList<std::array<int, 4>> &outputs, bool mono
 QByteArray BrightnessBlock(int brightness, int contrast);
 // Master hue, saturation and lightness; every range left as it is.
 QByteArray HueSaturationBlock(int hue, int saturation, int lightness);
+
+// A gradient map through RGB colour stops (location to 4096, components to 255), opaque, at
+// full smoothness; from version 3 on with a way of interpolating, such as "Lnr ".
+using Stop = std::pair<int, std::array<int, 3>>;
+QByteArray GradientMapBlock(const QList<Stop> &stops, bool reverse = false,
+                            const QByteArray &method = {});
 
 // An adjustment layer of `block`, its blend mode and opacity `opacity`.
 PsdWriter::Layer Layer(const QByteArray &block, int opacity = 255);

@@ -89,6 +89,18 @@ void TestAdjustments::adjusts_data()
     rgb("channel mixer constant",
         a::ChannelMixerBlock({{0, 0, 0, 20}, {0, 100, 0, 0}, {0, 0, 100, 0}}), {51, 102, 204});
     rgb("brightness/contrast at zero", a::BrightnessBlock(0, 0), b);
+    // Photoshop's own figures for black to white: each primary's luminosity on the smooth
+    // gradient's curve.
+    const QList<a::Stop> blackToWhite{{0, {0, 0, 0}}, {4096, {255, 255, 255}}};
+    const QByteArray greys = a::GradientMapBlock(blackToWhite);
+    row("gradient map of red", W::Rgb, 8, {255, 0, 0}, greys, {66, 66, 66});
+    row("gradient map of green", W::Rgb, 8, {0, 255, 0}, greys, {156, 156, 156});
+    row("gradient map of blue", W::Rgb, 8, {0, 0, 255}, greys, {18, 18, 18});
+    row("gradient map reversed", W::Rgb, 8, {255, 0, 0}, a::GradientMapBlock(blackToWhite, true),
+        {189, 189, 189});
+    row("gradient map, RGB 16", W::Rgb, 16, {255, 0, 0}, greys, {66, 66, 66});
+    row("gradient map of mid grey, red to blue", W::Rgb, 8, {128, 128, 128},
+        a::GradientMapBlock({{0, {255, 0, 0}}, {4096, {0, 0, 255}}}), {127, 0, 128});
     rgb("hue/saturation at zero", a::HueSaturationBlock(0, 0, 0), b);
 
     // The adjusted backdrop is the layer's colour, blended as the layer says.
@@ -116,6 +128,8 @@ void TestAdjustments::adjusts_data()
     shown("in an isolated group", Layers{Flat(b)} + Group(inside, "norm"), b, {204, 51, 153});
     shown("in a pass-through group", Layers{Flat(b)} + Group(inside, "pass"), {102, 153, 51},
           {204, 51, 153});
+    shown("not rendered, over nothing", {a::Layer(W::Block("clrL", QByteArray(4, '\0')))}, white,
+          white);
 }
 
 void TestAdjustments::adjusts()
@@ -155,6 +169,15 @@ void TestAdjustments::refuses_data()
     row("channel mixer in monochrome", W::Rgb, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}, true),
         "channel mixer");
     row("color lookup", W::Rgb, 8, W::Block("clrL", QByteArray(4, '\0')), "color lookup");
+    const QList<a::Stop> redToBlue{{0, {255, 0, 0}}, {4096, {0, 0, 255}}};
+    row("gradient map in CMYK", W::Cmyk, 8, a::GradientMapBlock(redToBlue),
+        "gradient map outside RGB and grey");
+    row("gradient map interpolated linearly", W::Rgb, 8,
+        a::GradientMapBlock(redToBlue, false, "Lnr "),
+        "gradient map of gradient interpolation other than the classic one");
+    row("gradient map, stops spaced unevenly", W::Rgb, 8,
+        a::GradientMapBlock({{0, {0, 0, 0}}, {1024, {255, 0, 0}}, {4096, {0, 0, 255}}}),
+        "gradient map of gradient stops spaced unevenly");
     const Layers clipped{Flat(backdrop), a::Layer(a::InvertBlock()),
                          With(Flat({51, 204, 102}), [](W::Layer &l) { l.clipped = true; })};
     QTest::newRow("clipped to an adjustment layer")

@@ -36,6 +36,16 @@ W::Effect Effect(const QByteArray &kind, bool enabled = true)
     return effect;
 }
 
+// Black to white from left to right, over the layer's bounds or the document's.
+W::Effect Greys(bool alignWithLayer, bool reverse = false, double opacity = 100)
+{
+    W::Effect effect{"GrFl", true, "Nrml", opacity, "RGBC", {}, W::Gradient{}};
+    effect.gradient->angle = 0;
+    effect.gradient->align = alignWithLayer;
+    effect.gradient->reverse = reverse;
+    return effect;
+}
+
 W::Layer Styled(W::Layer layer, bool on, const QList<W::Effect> &effects)
 {
     layer.blocks += W::LayerStyle(on, effects);
@@ -115,6 +125,16 @@ void TestLayerStyles::styles_data()
                                        {255, 0, 0, 255},
                                        {255, 0, 0, 255}}
                                   << QString();
+    // The right half's middle lies halfway along its own bounds, three quarters along the
+    // document's: 0.797 on the smooth gradient's curve.
+    rgb("gradient overlay aligned with its layer", RightHalf({Greys(true)}), Backdrop,
+        {128, 128, 128});
+    rgb("gradient overlay aligned with the document", RightHalf({Greys(false)}), Backdrop,
+        {203, 203, 203});
+    // A quarter along, 0.203 of white, half of it over the layer's own colour.
+    rgb("gradient overlay reversed at 50 %", RightHalf({Greys(false, true, 50)}), Backdrop,
+        {51, 128, 77});
+    rgb("gradient overlay under a colour overlay", RightHalf({Red(), Greys(true)}), Backdrop, red);
 
     rgb("drop shadow", RightHalf({Red(), Effect("FrFX", false), Effect("DrSh")}), {}, {},
         "layer styles (drop shadow)");
@@ -129,6 +149,10 @@ void TestLayerStyles::styles_data()
         With(RightHalf({Red("Mltp")}), [&](auto &l) { l.blocks += alone; }), {}, {}, overlay);
     rgb("overlay blended with a layer half filled",
         With(RightHalf({Red()}, 128), [&](auto &l) { l.blocks += alone; }), {}, {}, overlay);
+    W::Effect noise = Greys(true);
+    noise.gradient->form = "ClNs";
+    rgb("gradient overlay of noise", RightHalf({noise}), {}, {},
+        "layer styles (gradient overlay of noise gradients)");
     rgb("two overlays", RightHalf({Red(), Red()}), {}, {},
         "layer styles (more than one color overlay)");
     rgb("overlay on a layer multiplied",
