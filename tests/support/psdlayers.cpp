@@ -189,18 +189,28 @@ QByteArray PsdWriter::Patterns(const QByteArray &id, int width, int height,
     return Block("Patt", Big(pattern.size(), 4) + pattern);
 }
 
-QByteArray PsdWriter::PatternFill(const QByteArray &id, double scale, bool linked)
+namespace
 {
-    const QByteArray idText = Big(id.size() + 1, 4) + [&] {
+
+// The three items of a pattern's use, as fills and overlays keep them.
+QByteArray PatternItems(const PsdWriter::PatternUse &use)
+{
+    const QByteArray idText = Big(use.id.size() + 1, 4) + [&] {
         QByteArray units;
-        for (const char c : id + '\0')
+        for (const char c : use.id + '\0')
             units += Big(quint8(c), 2);
         return units;
     }();
     const QByteArray pattern = Descriptor("Ptrn", 1, Id("Idnt") + "TEXT" + idText);
-    return Big(16, 4) + Descriptor("null", 3,
-                                   Id("Ptrn") + "Objc" + pattern + Unit("Scl ", "#Prc", scale) +
-                                       Id("Algn") + "bool" + char(linked));
+    return Id("Ptrn") + "Objc" + pattern + Unit("Scl ", "#Prc", use.scale) + Id("Algn") + "bool" +
+           char(use.linked);
+}
+
+} // namespace
+
+QByteArray PsdWriter::PatternFill(const QByteArray &id, double scale, bool linked)
+{
+    return Big(16, 4) + Descriptor("null", 3, PatternItems({id, scale, linked}));
 }
 
 // Effects of a kind together in a list, as writers keep them.
@@ -215,10 +225,11 @@ QByteArray PsdWriter::LayerStyle(bool on, const QList<Effect> &effects)
                                     Id("Md  ") + "enum" + Id("BlnM") + Id(effect.blendMode) +
                                     Id("Opct") + "UntF#Prc" + Double(effect.opacity) + Id("Clr ") +
                                     ColourObject(effect.model, effect.colour);
-        lists[effect.kind].append(
-            "Objc" + (effect.gradient
-                          ? Descriptor(effect.kind, 12, settings + GradientItems(*effect.gradient))
-                          : Descriptor(effect.kind, 5, settings)));
+        const QByteArray own = effect.gradient  ? GradientItems(*effect.gradient)
+                               : effect.pattern ? PatternItems(*effect.pattern)
+                                                : QByteArray();
+        const int count = effect.gradient ? 7 : effect.pattern ? 3 : 0;
+        lists[effect.kind].append("Objc" + Descriptor(effect.kind, 5 + count, settings + own));
     }
     QByteArray items = flag("masterFXSwitch", on);
     for (auto list = lists.cbegin(); list != lists.cend(); ++list)

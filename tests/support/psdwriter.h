@@ -110,11 +110,18 @@ public:
     static QByteArray GradientFill(const Gradient &gradient);
     // A `Patt` block of one 8-bit pattern of the document's mode, named by `id`.
     QByteArray Patterns(const QByteArray &id, int width, int height, const Samples &samples) const;
-    // A `PtFl` block's data: the pattern named by `id`, at `scale` percent, linked or not.
+    // A pattern named by `id`, at `scale` percent, linked with its layer or not.
+    struct PatternUse {
+        QByteArray id;
+        double scale = 100;
+        bool linked = false;
+    };
+    // A `PtFl` block's data.
     static QByteArray PatternFill(const QByteArray &id, double scale = 100, bool linked = false);
     // An effect of a layer style: the class of its object ("SoFi" a colour overlay, "DrSh" a
     // drop shadow, "FrFX" a stroke), its blend mode as descriptors name them, its opacity in
-    // percent, its colour, and a gradient overlay's ("GrFl") gradient.
+    // percent, its colour, a gradient overlay's ("GrFl") gradient and a pattern overlay's
+    // ("patternFill") pattern.
     struct Effect {
         QByteArray kind;
         bool enabled = true;
@@ -123,6 +130,7 @@ public:
         QByteArray model = "RGBC";
         QList<std::pair<QByteArray, double>> colour;
         std::optional<Gradient> gradient;
+        std::optional<PatternUse> pattern;
     };
     // An `lfx2` block: the style's master switch and its effects, each in a list of one.
     static QByteArray LayerStyle(bool on, const QList<Effect> &effects);

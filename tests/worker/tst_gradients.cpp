@@ -2,7 +2,7 @@
 // keep them, drawn from their settings. Gradients: the colour each shape gives stated points, where
 // full smoothness eases each stop in and out at half the straight line's slope (a quarter of the
 // way between black and white is 52, three quarters 203). What is not drawn as Photoshop draws it
-// is refused by name. Patterns are tiled from the document's corner.
+// is refused by name. Patterns are tiled from the document's corner, for fills and overlays.
 #include "support/layerscene.h"
 
 #include <QTest>
@@ -43,10 +43,26 @@ W::Mask MiddleRows()
     return mask;
 }
 
+// A layer filled with `fill` and no pixels of its own.
+W::Layer FillLayer(const QByteArray &fill = W::PatternFill("tiles"))
+{
+    W::Layer layer;
+    layer.samples = [](int, int, int) { return quint16(0); };
+    layer.blocks = W::Block("PtFl", fill);
+    return layer;
+}
+
+// A black layer with a pattern overlay of `use` at 50 %.
+W::Layer Overlaid(const W::PatternUse &use)
+{
+    W::Effect overlay{"patternFill", true, "Nrml", 50, "RGBC", {}, {}, use};
+    return With(Flat({0, 0, 0}), [&](W::Layer &l) { l.blocks = W::LayerStyle(true, {overlay}); });
+}
+
 // A 16-pixel pattern of four squares, red, green, blue and white, named "tiles", of
-// `patternMode`, in a document of `mode` and `depth` whose one layer fills with `fill`.
-QByteArray Tiled(ColorMode mode = W::Rgb, int depth = 16,
-                 const QByteArray &fill = W::PatternFill("tiles"), ColorMode patternMode = W::Rgb)
+// `patternMode`, in a document of `mode` and `depth` whose one layer is `layer`.
+QByteArray Tiled(const W::Layer &layer = FillLayer(), ColorMode mode = W::Rgb, int depth = 16,
+                 ColorMode patternMode = W::Rgb)
 {
     const QList<QList<int>> squares{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     const QByteArray patterns = W(1, 1, patternMode, [](int, int, int) {
@@ -54,9 +70,6 @@ QByteArray Tiled(ColorMode mode = W::Rgb, int depth = 16,
                                 }).Patterns("tiles", 16, 16, [&](int x, int y, int c) {
         return quint16(squares[y / 8 * 2 + x / 8].value(c) * 257);
     });
-    W::Layer layer;
-    layer.samples = [](int, int, int) { return quint16(0); };
-    layer.blocks = W::Block("PtFl", fill);
     return W(LayerScene::Side, LayerScene::Side, mode,
              [](int, int, int) { return quint16(0xFFFF); })
         .SetDepth(depth)
@@ -139,6 +152,9 @@ void TestGradients::draws_data()
          {12, 12, 255, 255, 255},
          {20, 4, 255, 0, 0},
          {28, 28, 255, 255, 255}});
+    // Overlaid on the layer at half its opacity, from the document's corner as fills are.
+    row("pattern overlay on black", Tiled(Overlaid({"tiles"}), W::Rgb, 8),
+        {{4, 4, 128, 0, 0}, {12, 4, 0, 128, 0}, {20, 12, 0, 0, 128}, {28, 28, 128, 128, 128}});
     // A 32-bit document's stops hold light as the document does, taken as they stand.
     row("32 bits",
         Document(With(up,
@@ -224,15 +240,19 @@ void TestGradients::refuses_data()
             g.colours = {{0, {0, 0, 0}}, {1024, {255, 255, 255}}, {4096, {0, 0, 0}}};
         }),
         "gradient stops spaced unevenly");
-    row("pattern not in the document", Tiled(W::Rgb, 16, W::PatternFill("other")),
+    row("pattern not in the document", Tiled(FillLayer(W::PatternFill("other"))),
         "pattern fills whose pattern is not read");
-    row("pattern of another mode", Tiled(W::Grayscale, 16, W::PatternFill("tiles")),
+    row("pattern of another mode", Tiled(FillLayer(), W::Grayscale),
         "pattern fills of another colour mode");
-    row("pattern in 32 bits", Tiled(W::Rgb, 32), "pattern fills in 32 bits");
-    row("pattern scaled", Tiled(W::Rgb, 16, W::PatternFill("tiles", 50)),
-        "pattern fills scaled, turned or moved");
-    row("pattern linked with its layer", Tiled(W::Rgb, 16, W::PatternFill("tiles", 100, true)),
-        "pattern fills linked with their layer");
+    row("pattern in 32 bits", Tiled(FillLayer(), W::Rgb, 32), "pattern fills in 32 bits");
+    row("pattern scaled", Tiled(FillLayer(W::PatternFill("tiles", 50))),
+        "patterns scaled, turned or moved");
+    row("pattern linked with its layer", Tiled(FillLayer(W::PatternFill("tiles", 100, true))),
+        "patterns linked with their layer");
+    row("pattern overlay linked with its layer", Tiled(Overlaid({"tiles", 100, true}), W::Rgb, 8),
+        "layer styles (pattern overlay of patterns linked with their layer)");
+    row("pattern overlay of a pattern not in the document", Tiled(Overlaid({"other"}), W::Rgb, 8),
+        "layer styles (pattern overlay of a pattern not read)");
     row("aligned with a shape with a hole",
         Document(up, 16, W::Rgb,
                  [](W::Layer &l) {

@@ -17,7 +17,7 @@ const S::Colour Own{51, 204, 102};
 
 W::Effect Overlay(const QByteArray &model, const QList<std::pair<QByteArray, double>> &colour)
 {
-    return {"SoFi", true, "Nrml", 100, model, colour, {}};
+    return {"SoFi", true, "Nrml", 100, model, colour, {}, {}};
 }
 
 W::Effect Red(const QByteArray &blendMode = "Nrml", double opacity = 100)
@@ -39,7 +39,7 @@ W::Effect Effect(const QByteArray &kind, bool enabled = true)
 // Black to white from left to right, over the layer's bounds or the document's.
 W::Effect Greys(bool alignWithLayer, bool reverse = false, double opacity = 100)
 {
-    W::Effect effect{"GrFl", true, "Nrml", opacity, "RGBC", {}, W::Gradient{}};
+    W::Effect effect{"GrFl", true, "Nrml", opacity, "RGBC", {}, W::Gradient{}, {}};
     effect.gradient->angle = 0;
     effect.gradient->align = alignWithLayer;
     effect.gradient->reverse = reverse;

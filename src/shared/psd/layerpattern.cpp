@@ -94,26 +94,35 @@ bool ReadPattern(SectionReader &reader, std::uint64_t end, Pattern &pattern)
 
 } // namespace
 
-PatternFill ReadPatternFill(SectionReader &reader, std::uint64_t end)
+PatternFill PatternFillOf(const Descriptor &descriptor, const std::string &path)
 {
+    const auto at = [&](const std::string &key) { return path.empty() ? key : path + "." + key; };
     PatternFill fill;
     fill.present = true;
+    const auto id = descriptor.texts.find(at("Ptrn.Idnt"));
+    fill.id = id == descriptor.texts.end() ? std::string() : id->second;
+    const bool moved = descriptor.Number(at("phase.Hrzn")).value_or(0) != 0 ||
+                       descriptor.Number(at("phase.Vrtc")).value_or(0) != 0;
+    if (moved || descriptor.Number(at("Scl ")).value_or(100) != 100 ||
+        descriptor.Number(at("Angl")).value_or(0) != 0)
+        fill.unread = "patterns scaled, turned or moved";
+    // Where a linked pattern starts follows the layer's moves, which the document does not keep.
+    else if (descriptor.Number(at("Algn")).value_or(0) != 0)
+        fill.unread = "patterns linked with their layer";
+    return fill;
+}
+
+PatternFill ReadPatternFill(SectionReader &reader, std::uint64_t end)
+{
     reader.Number(4); // version
     const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
     if (!descriptor) {
+        PatternFill fill;
+        fill.present = true;
         fill.unread = "pattern settings that do not read";
         return fill;
     }
-    const auto id = descriptor->texts.find("Ptrn.Idnt");
-    fill.id = id == descriptor->texts.end() ? std::string() : id->second;
-    const bool moved = descriptor->Number("phase.Hrzn").value_or(0) != 0 ||
-                       descriptor->Number("phase.Vrtc").value_or(0) != 0;
-    if (moved || descriptor->Number("Scl ").value_or(100) != 100 ||
-        descriptor->Number("Angl").value_or(0) != 0)
-        fill.unread = "pattern fills scaled, turned or moved";
-    else if (descriptor->Number("Algn").value_or(0) != 0)
-        fill.unread = "pattern fills linked with their layer";
-    return fill;
+    return PatternFillOf(*descriptor, "");
 }
 
 std::vector<Pattern> ReadPatterns(SectionReader &reader, std::uint64_t end)

@@ -9,6 +9,7 @@
 #include <vector>
 
 class SectionReader;
+struct Descriptor;
 
 struct Pattern {
     std::string id;
@@ -25,6 +26,10 @@ struct PatternFill {
     std::string unread;
     std::shared_ptr<const Pattern> pattern; // where the document holds it
 };
+
+// The pattern and its layout under `path` of `descriptor`: "" for a fill layer's, the effect's
+// path for a pattern overlay's.
+PatternFill PatternFillOf(const Descriptor &descriptor, const std::string &path);
 
 // The fill of the `PtFl` block from the reader's position to `end`.
 PatternFill ReadPatternFill(SectionReader &reader, std::uint64_t end);

@@ -188,14 +188,21 @@ std::string ReadWideLayerInfo(SectionReader &reader, std::uint64_t end, bool psb
     return ReadLayerInfo({reader, block->offset + block->length, psb, maxSide}, section);
 }
 
-// The patterns that fills kept without pixels name, from the blocks after the layers.
+// The patterns that fills kept without pixels and pattern overlays name, from the blocks
+// after the layers.
 void AttachPatterns(SectionReader &reader, std::uint64_t from, std::uint64_t end, bool psb,
                     LayerSection &section)
 {
-    const auto drawn = [](const LayerRecord &layer) {
-        return layer.FillsWithoutPixels() && layer.patternFill.present;
-    };
-    if (std::none_of(section.layers.cbegin(), section.layers.cend(), drawn) || !reader.Seek(from))
+    std::vector<PatternFill *> fills;
+    for (LayerRecord &layer : section.layers) {
+        if (layer.FillsWithoutPixels() && layer.patternFill.present)
+            fills.push_back(&layer.patternFill);
+        for (LayerEffect &effect : layer.style.effects) {
+            if (effect.kind == EffectKind::PatternOverlay)
+                fills.push_back(&effect.pattern);
+        }
+    }
+    if (fills.empty() || !reader.Seek(from))
         return;
     reader.Skip(reader.Number(4)); // the global mask
     std::vector<std::shared_ptr<const Pattern>> patterns;
@@ -206,12 +213,11 @@ void AttachPatterns(SectionReader &reader, std::uint64_t from, std::uint64_t end
             patterns.push_back(std::make_shared<const Pattern>(std::move(pattern)));
         reader.Seek(after);
     }
-    for (LayerRecord &layer : section.layers) {
-        const auto named = std::find_if(patterns.cbegin(), patterns.cend(), [&](const auto &p) {
-            return p->id == layer.patternFill.id;
-        });
-        if (drawn(layer) && named != patterns.cend())
-            layer.patternFill.pattern = *named;
+    for (PatternFill *fill : fills) {
+        const auto named = std::find_if(patterns.cbegin(), patterns.cend(),
+                                        [&](const auto &p) { return p->id == fill->id; });
+        if (named != patterns.cend())
+            fill->pattern = *named;
     }
 }
 

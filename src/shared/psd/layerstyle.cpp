@@ -57,6 +57,8 @@ LayerEffect ReadEffect(const Descriptor &descriptor, const std::string &path, Ef
     effect.colour = ColourOf(descriptor, path + ".Clr ");
     if (kind == EffectKind::GradientOverlay)
         effect.gradient = GradientFillOf(descriptor, path);
+    if (kind == EffectKind::PatternOverlay)
+        effect.pattern = PatternFillOf(descriptor, path);
     return effect;
 }
 

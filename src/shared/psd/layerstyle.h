@@ -5,6 +5,7 @@
 
 #include "shared/psd/layerfill.h"
 #include "shared/psd/layergradient.h"
+#include "shared/psd/layerpattern.h"
 
 #include <cstdint>
 #include <string>
@@ -31,6 +32,7 @@ struct LayerEffect {
     double opacity = 1;
     SolidColour colour;
     GradientFill gradient; // a gradient overlay's
+    PatternFill pattern;   // a pattern overlay's
 };
 
 struct LayerStyle {

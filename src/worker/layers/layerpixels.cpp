@@ -66,7 +66,7 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
         return true;
     }
     if (fill && layer.patternFill.pattern) {
-        PatternRow(*layer.patternFill.pattern, y, band, pixel);
+        PatternRow(*layer.patternFill.pattern, y, band, pixel, m_colours);
         return true;
     }
     const std::int64_t from = band.left - layer.rect.left;
@@ -82,17 +82,16 @@ bool LayerPixels::Colours(const LayerRecord &layer, std::int64_t y, const PixelB
     return true;
 }
 
-// The pattern tiled from the document's corner, opaque.
-void LayerPixels::PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band,
-                             float *pixel) const
+void PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band, float *pixel,
+                int colours)
 {
     const auto wrap = [](std::int64_t at, std::int64_t side) { return (at % side + side) % side; };
     const std::int64_t row = wrap(y, pattern.height) * pattern.width;
     for (std::int64_t x = 0; x < band.width; ++x) {
         const auto at = std::size_t(row + wrap(band.left + x, pattern.width));
-        for (int c = 0; c < m_colours; ++c)
+        for (int c = 0; c < colours; ++c)
             pixel[x * band.stride + c] = float(pattern.channels[std::size_t(c)][at]) / 255.0f;
-        pixel[x * band.stride + m_colours] = 1.0f;
+        pixel[x * band.stride + colours] = 1.0f;
     }
 }
 

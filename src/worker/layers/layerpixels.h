@@ -22,6 +22,11 @@ struct Pattern;
 // the two are drawn apart.
 const LayerChannel *RenderedVectorMask(const LayerRecord &layer);
 
+// Row y of `band` from the pattern tiled from the document's corner, opaque, into `pixel`
+// (the row's first of `colours` colours and an alpha).
+void PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band, float *pixel,
+                int colours);
+
 // A layer's own pixels and its masks, read a band at a time from top to bottom. Each channel's
 // rows are read as bands reach them and let go once bands have passed them.
 class LayerPixels
@@ -52,8 +57,6 @@ private:
                          std::int64_t width, float *factors);
     bool Colours(const LayerRecord &layer, std::int64_t y, const PixelBand &band, float *pixel);
     const GradientFillRows &GradientRows(const LayerRecord &layer);
-    void PatternRow(const Pattern &pattern, std::int64_t y, const PixelBand &band,
-                    float *pixel) const;
 
     std::string m_path;
     PsdHeader m_header;

@@ -4,6 +4,7 @@
 #include "worker/layers/blending.h"
 #include "worker/layers/documentcolour.h"
 #include "worker/layers/gradientfill.h"
+#include "worker/layers/layerpixels.h"
 
 #include <algorithm>
 
@@ -29,7 +30,7 @@ void PaintGradient(PixelBand &band, const GradientFill &overlay, const GradientB
 }
 
 // The backdrop as the layer's inside would leave it where the layer covered it wholly: its
-// pixels at fill opacity, then the overlays, lowest first.
+// pixels at fill opacity, then the overlays, lowest first: pattern, gradient, colour.
 PixelBand Inside(const LayerRecord &layer, const PixelBand &source, const PsdHeader &header,
                  const PixelBand &backdrop)
 {
@@ -39,16 +40,21 @@ PixelBand Inside(const LayerRecord &layer, const PixelBand &source, const PsdHea
     for (std::size_t at = stride - 1; at < cover.values.size(); at += stride)
         cover.values[at] = 1;
     BlendOnto(inside, cover, BlendMode::Normal, float(layer.fillOpacity) / 255.0f, false);
-    for (const EffectKind kind : {EffectKind::GradientOverlay, EffectKind::ColourOverlay}) {
+    for (const EffectKind kind :
+         {EffectKind::PatternOverlay, EffectKind::GradientOverlay, EffectKind::ColourOverlay}) {
         for (const LayerEffect &effect : layer.style.effects) {
             if (effect.kind != kind)
                 continue;
             if (kind == EffectKind::ColourOverlay)
                 Paint(cover, *ColourInMode(effect.colour, header.colorMode));
-            else
+            else if (kind == EffectKind::GradientOverlay)
                 PaintGradient(cover, effect.gradient,
                               OverlayBoxOf(layer, effect.gradient, header.width, header.height),
                               header.colorMode);
+            else
+                for (std::int64_t y = cover.top; y < cover.Bottom(); ++y)
+                    PatternRow(*effect.pattern.pattern, y, cover, cover.At(cover.left, y),
+                               ColourChannels(header.colorMode));
             BlendOnto(inside, cover, BlendModeOf(effect.blendMode).value_or(BlendMode::Normal),
                       float(effect.opacity), false);
         }

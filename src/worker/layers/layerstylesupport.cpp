@@ -21,6 +21,18 @@ bool Blends(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader
             (*mode == BlendMode::Normal && layer.fillOpacity == 255));
 }
 
+// What keeps a pattern from being tiled as Photoshop tiles it; "" where nothing does.
+std::string UnrenderedPattern(const PatternFill &fill, const PsdHeader &header)
+{
+    if (!fill.unread.empty())
+        return fill.unread;
+    if (!fill.pattern)
+        return "a pattern not read";
+    if (ColorMode(fill.pattern->mode) != header.colorMode)
+        return "a pattern of another colour mode";
+    return "";
+}
+
 // What keeps the effect from being drawn, by name; "" where nothing does.
 std::string Unrendered(const LayerEffect &effect, const LayerRecord &layer, const PsdHeader &header)
 {
@@ -30,6 +42,10 @@ std::string Unrendered(const LayerEffect &effect, const LayerRecord &layer, cons
             Gradient(effect.gradient.gradient, header.colorMode).Unrendered();
         if (!gradient.empty())
             return name + " of " + gradient + ")";
+    } else if (effect.kind == EffectKind::PatternOverlay) {
+        const std::string pattern = UnrenderedPattern(effect.pattern, header);
+        if (!pattern.empty())
+            return name + " of " + pattern + ")";
     } else if (effect.kind != EffectKind::ColourOverlay) {
         return name + ")";
     } else if (!ColourInMode(effect.colour, header.colorMode)) {
