@@ -135,9 +135,9 @@ QList<QByteArray> ColourSeeds()
 }
 
 // Stand-ins for pictures kept only as layers, as Photoshop saves them without a flattened one:
-// layers past the canvas, a mask, a style, an artboard, an adjustment layer, blend modes (but at
-// 32 bits, which take only the normal one), gradient and pattern fills, in every mode, depth and
-// compression the compositor renders.
+// layers past the canvas, a mask, a style with overlays, an artboard, adjustment layers (a
+// gradient map too, below 32 bits), blend modes (but at 32 bits, which take only the normal
+// one), gradient and pattern fills, in every mode, depth and compression the compositor renders.
 QByteArray Layered(ColorMode mode, int depth, Compression compression)
 {
     W::Layer plain;
@@ -148,7 +148,10 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     plain.samples = Ramp;
     W::Layer multiplied = plain;
     plain.blocks = W::LayerStyle(
-        true, {{"SoFi", true, "Mltp", 50, "RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}}}});
+        true,
+        {{"SoFi", true, "Mltp", 50, "RGBC", {{"Rd  ", 255}, {"Grn ", 0}, {"Bl  ", 0}}, {}, {}},
+         {"GrFl", true, "Nrml", 60, "RGBC", {}, W::Gradient{}, {}},
+         {"patternFill", true, "Scrn", 70, "RGBC", {}, {}, W::PatternUse{"seed"}}});
     multiplied.left = 9;
     multiplied.blendMode = depth == 32 ? "norm" : "mul ";
     multiplied.opacity = 128;
@@ -169,6 +172,9 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
     for (const W::Layer &layer : {plain, end, multiplied, adjusted, masked, group})
         file.AddLayer(layer);
+    if (depth != 32)
+        file.AddLayer(adjustment::Layer(
+            adjustment::GradientMapBlock({{0, {0, 0, 0}}, {4096, {255, 128, 0}}}, true)));
     // Fills kept without pixels, as 16- and 32-bit documents keep them.
     W::Layer gradient;
     gradient.samples = Ramp;
