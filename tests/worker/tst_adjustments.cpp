@@ -98,6 +98,9 @@ void TestAdjustments::adjusts_data()
     row("gradient map of blue", W::Rgb, 8, {0, 0, 255}, greys, {18, 18, 18});
     row("gradient map reversed", W::Rgb, 8, {255, 0, 0}, a::GradientMapBlock(blackToWhite, true),
         {189, 189, 189});
+    // Blended as light: 0.258 of white's light.
+    row("gradient map in linear light", W::Rgb, 8, {255, 0, 0},
+        a::GradientMapBlock(blackToWhite, false, "Lnr "), {139, 139, 139});
     row("gradient map, RGB 16", W::Rgb, 16, {255, 0, 0}, greys, {66, 66, 66});
     row("gradient map of mid grey, red to blue", W::Rgb, 8, {128, 128, 128},
         a::GradientMapBlock({{0, {255, 0, 0}}, {4096, {0, 0, 255}}}), {127, 0, 128});
@@ -172,9 +175,9 @@ void TestAdjustments::refuses_data()
     const QList<a::Stop> redToBlue{{0, {255, 0, 0}}, {4096, {0, 0, 255}}};
     row("gradient map in CMYK", W::Cmyk, 8, a::GradientMapBlock(redToBlue),
         "gradient map outside RGB and grey");
-    row("gradient map interpolated linearly", W::Rgb, 8,
-        a::GradientMapBlock(redToBlue, false, "Lnr "),
-        "gradient map of gradient interpolation other than the classic one");
+    row("gradient map interpolated perceptually", W::Rgb, 8,
+        a::GradientMapBlock(redToBlue, false, "Perc"),
+        "gradient map of gradient interpolation 'Perc'");
     row("gradient map, stops spaced unevenly", W::Rgb, 8,
         a::GradientMapBlock({{0, {0, 0, 0}}, {1024, {255, 0, 0}}, {4096, {0, 0, 255}}}),
         "gradient map of gradient stops spaced unevenly");

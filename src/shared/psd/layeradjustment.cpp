@@ -197,8 +197,11 @@ AdjustmentSettings ReadGradientMap(SectionReader &reader)
     GradientMapSettings map;
     map.reverse = reader.Number(1) != 0;
     reader.Number(1); // dither
-    if (version == 3 && reader.Number(4) != 0)
-        map.stops.unread = "gradient interpolation other than the classic one";
+    if (version == 3) {
+        unsigned char method[4] = {};
+        reader.Read(method, 4);
+        InterpolationOf(method[0] == 0 ? "" : std::string(method, method + 4), map.stops);
+    }
     reader.Skip(std::min<std::uint64_t>(reader.Number(4), 1024) * 2); // the name
     const auto place = [&](auto &stop) {
         stop.location = std::clamp(double(reader.Number(4)) / 4096, 0.0, 1.0);

@@ -63,6 +63,13 @@ GradientShape ShapeOf(const std::string &type, bool &known)
 
 } // namespace
 
+void InterpolationOf(const std::string &method, GradientStops &gradient)
+{
+    gradient.linearLight = method == "Lnr ";
+    if (!method.empty() && !gradient.linearLight && gradient.unread.empty())
+        gradient.unread = "gradient interpolation '" + method + "'";
+}
+
 GradientStops GradientOf(const Descriptor &descriptor, const std::string &path)
 {
     GradientStops gradient;
@@ -95,10 +102,8 @@ GradientFill GradientFillOf(const Descriptor &descriptor, const std::string &pat
     fill.shape = ShapeOf(type.empty() ? "Lnr " : type, known);
     if (!known && fill.gradient.unread.empty())
         fill.gradient.unread = "gradient shape '" + type + "'";
-    // Fills and styles name the choice of interpolation differently; either is not drawn.
-    const std::string method = enumAt("gradientsInterpolationMethod") + enumAt("gs99");
-    if (!method.empty() && fill.gradient.unread.empty())
-        fill.gradient.unread = "gradient interpolation '" + method + "'";
+    // Fills and styles name the choice of interpolation differently.
+    InterpolationOf(enumAt("gradientsInterpolationMethod") + enumAt("gs99"), fill.gradient);
     fill.angle = descriptor.Number(at("Angl")).value_or(90);
     fill.scale = descriptor.Number(at("Scl ")).value_or(100) / 100;
     fill.offsetX = descriptor.Number(at("Ofst.Hrzn")).value_or(0) / 100;

@@ -29,6 +29,7 @@ struct GradientStops {
     std::vector<GradientColourStop> colours;    // by location
     std::vector<GradientOpacityStop> opacities; // by location
     double smoothness = 1;                      // 0 to 1
+    bool linearLight = false;                   // blended as light, not as shares
     // What of the gradient is not read, such as a noise gradient; "" where all of it is.
     std::string unread;
 };
@@ -46,6 +47,10 @@ struct GradientFill {
     bool reverse = false;
     bool alignWithLayer = true;
 };
+
+// Takes the way of interpolating a gradient's writer names (such as "Lnr ", blending light;
+// "" for the classic way) into `gradient`: one not drawn leaves it unread.
+void InterpolationOf(const std::string &method, GradientStops &gradient);
 
 // The gradient object under `path` of `descriptor` ("Grad" in a fill's).
 GradientStops GradientOf(const Descriptor &descriptor, const std::string &path);

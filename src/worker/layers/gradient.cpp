@@ -47,6 +47,18 @@ std::optional<std::vector<float>> InMode(const SolidColour &colour, ColorMode mo
     return std::nullopt;
 }
 
+// An sRGB share as light, and back.
+float Decoded(float value)
+{
+    return value <= 0.04045f ? value / 12.92f : std::pow((value + 0.055f) / 1.055f, 2.4f);
+}
+
+double Encoded(double light)
+{
+    light = std::clamp(light, 0.0, 1.0);
+    return light <= 0.0031308 ? 12.92 * light : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
+}
+
 // A value on the cubic from p0 to p1 leaving and reaching them at slopes m0 and m1 (per unit
 // of u, which runs from 0 to 1).
 double Hermite(double u, double p0, double p1, double m0, double m1)
@@ -59,41 +71,61 @@ double Hermite(double u, double p0, double p1, double m0, double m1)
 
 // Full smoothness: a cubic through the stops, leaving and reaching an end stop at half the
 // slope of the straight line to its neighbour, and passing one between two others at the mean
-// of the slopes to either side. False where those sides differ in length and the choice of
-// weighing them matters: Photoshop's is not known.
-bool Gradient::Slopes(std::vector<Stop> &stops)
+// of the slopes to either side, or with `chords` at the slope of the line between those two.
+// False where two stops share a place.
+bool Gradient::Slopes(std::vector<Stop> &stops, bool chords)
 {
     bool known = true;
-    const auto secant = [&](std::size_t i, std::size_t c) {
-        const double span = stops[i + 1].location - stops[i].location;
+    const auto slope = [&](std::size_t from, std::size_t to, std::size_t c) {
+        const double span = stops[to].location - stops[from].location;
         known = known && span > 0;
-        return span > 0 ? (stops[i + 1].values[c] - stops[i].values[c]) / span : 0.0;
+        return span > 0 ? (stops[to].values[c] - stops[from].values[c]) / span : 0.0;
     };
     for (std::size_t i = 0; i < stops.size(); ++i) {
         Stop &stop = stops[i];
         stop.slopes.assign(stop.values.size(), 0.0);
         for (std::size_t c = 0; c < stop.values.size() && stops.size() > 1; ++c) {
-            if (i == 0 || i + 1 == stops.size()) {
-                stop.slopes[c] = secant(i == 0 ? 0 : i - 1, c) / 2;
-                continue;
-            }
-            stop.slopes[c] = (secant(i - 1, c) + secant(i, c)) / 2;
-            const double chord = (stops[i + 1].values[c] - stops[i - 1].values[c]) /
-                                 (stops[i + 1].location - stops[i - 1].location);
-            known = known && std::abs(chord - stop.slopes[c]) < 1e-3;
+            if (i == 0 || i + 1 == stops.size())
+                stop.slopes[c] = slope(i == 0 ? 0 : i - 1, i == 0 ? 1 : i, c) / 2;
+            else if (chords)
+                stop.slopes[c] = slope(i - 1, i + 1, c);
+            else
+                stop.slopes[c] = (slope(i - 1, i, c) + slope(i, i + 1, c)) / 2;
         }
     }
     return known;
 }
 
+// Between stops spaced unevenly, how Photoshop weighs the slopes either side of a stop is not
+// known: the mean stands where the chord would move no value by half a level of 8 bits.
+bool Gradient::Settled(const std::vector<Stop> &stops, bool light)
+{
+    if (stops.empty())
+        return true;
+    std::vector<Stop> chords = stops;
+    Slopes(chords, true);
+    std::vector<float> mean(stops.front().values.size());
+    std::vector<float> chord(mean.size());
+    for (int step = 0; step <= 1024; ++step) {
+        Between(stops, step / 1024.0, light, mean.data());
+        Between(chords, step / 1024.0, light, chord.data());
+        for (std::size_t c = 0; c < mean.size(); ++c) {
+            if (std::abs(mean[c] - chord[c]) >= 0.5f / 255)
+                return false;
+        }
+    }
+    return true;
+}
+
 Gradient::Gradient(const GradientStops &stops, ColorMode mode)
-    : m_channels(ColourChannels(mode)), m_unrendered(stops.unread)
+    : m_channels(ColourChannels(mode)), m_linearLight(stops.linearLight), m_unrendered(stops.unread)
 {
     if (m_unrendered.empty())
         AddColours(stops, mode);
     for (const GradientOpacityStop &stop : stops.opacities)
         m_opacities.push_back({stop.location, {float(stop.opacity)}, {}});
-    m_evenlySpaced = Slopes(m_colours) && Slopes(m_opacities);
+    m_evenlySpaced = Slopes(m_colours, false) && Slopes(m_opacities, false) &&
+                     Settled(m_colours, m_linearLight) && Settled(m_opacities, false);
     if (m_unrendered.empty())
         m_unrendered = Unfaithful(stops, mode);
 }
@@ -107,6 +139,9 @@ std::string Gradient::Unfaithful(const GradientStops &stops, ColorMode mode) con
     if (std::any_of(stops.colours.cbegin(), stops.colours.cend(), midway) ||
         std::any_of(stops.opacities.cbegin(), stops.opacities.cend(), midway))
         return "gradient midpoints away from halfway";
+    // Light as the sRGB curve has it: the document's own curve is not at hand.
+    if (m_linearLight && mode != ColorMode::Rgb)
+        return "gradients interpolated in linear light outside RGB";
     if (stops.smoothness < 1)
         return "gradient smoothness below 100%";
     if (!m_evenlySpaced)
@@ -125,17 +160,19 @@ void Gradient::AddColours(const GradientStops &stops, ColorMode mode)
             m_unrendered = "gradient colours of another colour mode";
             return;
         }
+        if (m_linearLight)
+            std::transform(values->cbegin(), values->cend(), values->begin(), Decoded);
         m_colours.push_back({stop.location, std::move(*values), {}});
     }
 }
 
 void Gradient::At(double position, float *pixel) const
 {
-    Between(m_colours, position, pixel);
-    Between(m_opacities, position, pixel + m_channels);
+    Between(m_colours, position, m_linearLight, pixel);
+    Between(m_opacities, position, false, pixel + m_channels);
 }
 
-void Gradient::Between(const std::vector<Stop> &stops, double position, float *out)
+void Gradient::Between(const std::vector<Stop> &stops, double position, bool light, float *out)
 {
     const auto next =
         std::upper_bound(stops.cbegin(), stops.cend(), position,
@@ -147,6 +184,6 @@ void Gradient::Between(const std::vector<Stop> &stops, double position, float *o
     for (std::size_t c = 0; c < from.values.size(); ++c) {
         const double value =
             Hermite(u, from.values[c], to.values[c], from.slopes[c] * span, to.slopes[c] * span);
-        out[c] = float(std::clamp(value, 0.0, 1.0));
+        out[c] = float(light ? Encoded(value) : std::clamp(value, 0.0, 1.0));
     }
 }

@@ -32,12 +32,15 @@ private:
     void AddColours(const GradientStops &stops, ColorMode mode);
     // What of stops whose colours all convert is not drawn as Photoshop draws it.
     std::string Unfaithful(const GradientStops &stops, ColorMode mode) const;
-    static bool Slopes(std::vector<Stop> &stops);
-    static void Between(const std::vector<Stop> &stops, double position, float *out);
+    static bool Slopes(std::vector<Stop> &stops, bool chords);
+    static bool Settled(const std::vector<Stop> &stops, bool light);
+    // The values at `position`, as light turned back into shares where `light`.
+    static void Between(const std::vector<Stop> &stops, double position, bool light, float *out);
 
     int m_channels;
     std::vector<Stop> m_colours;
     std::vector<Stop> m_opacities;
+    bool m_linearLight; // stops kept and blended as light
     bool m_evenlySpaced = true;
     std::string m_unrendered;
 };
