@@ -84,44 +84,6 @@ QByteArray Point(double x, double y)
     return Big(quint32(qint32(y * (1 << 24))), 4) + Big(quint32(qint32(x * (1 << 24))), 4);
 }
 
-} // namespace
-
-PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
-{
-    Layer layer;
-    layer.width = m_width;
-    layer.height = m_height;
-    layer.samples = std::move(samples);
-    m_layers = {layer};
-    return Set(m_mergedTransparency, mergedTransparency);
-}
-
-PsdWriter &PsdWriter::AddLayer(const Layer &layer)
-{
-    m_layers.append(layer);
-    return *this;
-}
-
-PsdWriter &PsdWriter::AddSectionBlock(const QByteArray &block)
-{
-    m_sectionBlocks += block;
-    return *this;
-}
-
-QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
-{
-    return "8BIM" + key + Big(data.size(), 4) + data;
-}
-
-QByteArray PsdWriter::SolidColour(const QByteArray &model,
-                                  const QList<std::pair<QByteArray, double>> &components)
-{
-    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
-}
-
-namespace
-{
-
 // The seven items of a gradient and its layout, as fills and overlays keep them.
 QByteArray GradientItems(const PsdWriter::Gradient &g)
 {
@@ -158,7 +120,54 @@ QByteArray GradientItems(const PsdWriter::Gradient &g)
            "bool" + char(g.align) + Id("Ofst") + "Objc" + offset + Id("Grad") + "Objc" + gradient;
 }
 
+// The three items of a pattern's use, as fills and overlays keep them.
+QByteArray PatternItems(const PsdWriter::PatternUse &use)
+{
+    const QByteArray idText = Big(use.id.size() + 1, 4) + [&] {
+        QByteArray units;
+        for (const char c : use.id + '\0')
+            units += Big(quint8(c), 2);
+        return units;
+    }();
+    const QByteArray pattern = Descriptor("Ptrn", 1, Id("Idnt") + "TEXT" + idText);
+    return Id("Ptrn") + "Objc" + pattern + Unit("Scl ", "#Prc", use.scale) + Id("Algn") + "bool" +
+           char(use.linked);
+}
+
 } // namespace
+
+PsdWriter &PsdWriter::SetLayer(Samples samples, bool mergedTransparency)
+{
+    Layer layer;
+    layer.width = m_width;
+    layer.height = m_height;
+    layer.samples = std::move(samples);
+    m_layers = {layer};
+    return Set(m_mergedTransparency, mergedTransparency);
+}
+
+PsdWriter &PsdWriter::AddLayer(const Layer &layer)
+{
+    m_layers.append(layer);
+    return *this;
+}
+
+PsdWriter &PsdWriter::AddSectionBlock(const QByteArray &block)
+{
+    m_sectionBlocks += block;
+    return *this;
+}
+
+QByteArray PsdWriter::Block(const QByteArray &key, const QByteArray &data)
+{
+    return "8BIM" + key + Big(data.size(), 4) + data;
+}
+
+QByteArray PsdWriter::SolidColour(const QByteArray &model,
+                                  const QList<std::pair<QByteArray, double>> &components)
+{
+    return Big(16, 4) + Descriptor("null", 1, Id("Clr ") + ColourObject(model, components));
+}
 
 QByteArray PsdWriter::GradientFill(const Gradient &gradient)
 {
@@ -188,25 +197,6 @@ QByteArray PsdWriter::Patterns(const QByteArray &id, int width, int height,
     pattern += QByteArray((4 - pattern.size() % 4) % 4, '\0');
     return Block("Patt", Big(pattern.size(), 4) + pattern);
 }
-
-namespace
-{
-
-// The three items of a pattern's use, as fills and overlays keep them.
-QByteArray PatternItems(const PsdWriter::PatternUse &use)
-{
-    const QByteArray idText = Big(use.id.size() + 1, 4) + [&] {
-        QByteArray units;
-        for (const char c : use.id + '\0')
-            units += Big(quint8(c), 2);
-        return units;
-    }();
-    const QByteArray pattern = Descriptor("Ptrn", 1, Id("Idnt") + "TEXT" + idText);
-    return Id("Ptrn") + "Objc" + pattern + Unit("Scl ", "#Prc", use.scale) + Id("Algn") + "bool" +
-           char(use.linked);
-}
-
-} // namespace
 
 QByteArray PsdWriter::PatternFill(const QByteArray &id, double scale, bool linked)
 {
