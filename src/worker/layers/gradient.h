@@ -40,7 +40,10 @@ private:
     int m_channels;
     std::vector<Stop> m_colours;
     std::vector<Stop> m_opacities;
+    static constexpr std::size_t TableSteps = 4096;
+
     bool m_linearLight; // stops kept and blended as light
     bool m_evenlySpaced = true;
     std::string m_unrendered;
+    std::vector<float> m_table; // the colours and opacity at each step along, for At
 };
