@@ -1,7 +1,5 @@
 #pragma once
 
-#include "worker/layers/bandstore.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -14,7 +12,7 @@ struct PixelBand {
     std::int64_t width = 0;
     std::int64_t height = 0;
     int stride = 0; // floats a pixel: colours, then alpha
-    std::vector<float, BandAllocator<float>> values;
+    std::vector<float> values;
 
     PixelBand() = default;
     // A band without pixels has neither columns nor rows: nothing then walks its rows, taking
