@@ -1,5 +1,6 @@
 // A band composed a few rows at a time holds exactly what it holds composed at once, wherever
-// the strips part it and whatever the layers do there.
+// the strips part it and whatever the layers do there; and wide layers, whose packed rows are
+// read many at a time, give each row its own samples.
 #include "shared/psd/layersection.h"
 #include "support/fixtures.h"
 #include "support/layerscene.h"
@@ -63,6 +64,7 @@ class TestLayerStrips : public QObject
 private slots:
     void sameAsWhole_data();
     void sameAsWhole();
+    void rowsAcrossReads();
 };
 
 void TestLayerStrips::sameAsWhole_data()
@@ -97,6 +99,29 @@ void TestLayerStrips::sameAsWhole()
     const std::vector<float> whole = Composed(file.Bytes(), top, rows, false);
     QCOMPARE(whole.size(), std::size_t(Width) * std::size_t(rows) * 4);
     QVERIFY(whole == Composed(file.Bytes(), top, rows, true));
+}
+
+// Packed rows of a wide layer are read ahead many at a time, and every row is still its own.
+void TestLayerStrips::rowsAcrossReads()
+{
+    W::Layer layer = Rows(0, Height, "norm");
+    layer.samples = [](int x, int y, int channel) {
+        return channel == 3 ? quint16(0xFFFF) : Varied(x, y, channel);
+    };
+    PsdWriter file = PsdWriter(Width, Height, W::Rgb, [](int, int, int) { return quint16(0xFFFF); })
+                         .SetCompression(W::Rle)
+                         .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false))
+                         .AddLayer(layer);
+    const std::vector<float> band = Composed(file.Bytes(), 0, Height, true);
+    QCOMPARE(band.size(), std::size_t(Width) * Height * 4);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = layer.left; x < layer.left + layer.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const float stored = float(Varied(x - layer.left, y, c) >> 8) / 255.0f;
+                QCOMPARE(band[std::size_t((y * Width + x) * 4 + c)], stored);
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLayerStrips)
