@@ -1,5 +1,7 @@
 #include "largefiles.h"
 
+#include "layeredfile.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -72,13 +74,18 @@ int MakeLargeFiles(const QStringList &args)
         const char *name;
         const char *extension;
         int version, width, height;
+        bool layered = false;
     };
     for (const File &f :
          {File{"poster", "psb", 2, 20'000, 20'000}, File{"panorama", "psb", 2, 60'000, 8'000},
-          File{"square", "psd", 1, 26'000, 26'000}}) {
+          File{"square", "psd", 1, 26'000, 26'000},
+          File{"layered", "psb", 2, 20'000, 20'000, true}}) {
         const QString folder = dir.filePath(f.name);
         const QString path = folder + '/' + f.name + '.' + f.extension;
-        if (!QDir().mkpath(folder) || !Write(path, f.version, f.width, f.height)) {
+        const bool written =
+            QDir().mkpath(folder) && (f.layered ? WriteLayeredFile(path, f.width, f.height)
+                                                : Write(path, f.version, f.width, f.height));
+        if (!written) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }

@@ -5,6 +5,16 @@
 #include "shared/psd/sectionreader.h"
 #include "worker/stream/channelrows.h"
 
+#include <algorithm>
+
+namespace
+{
+
+// Packed rows read at once: many rows of a layer of ordinary width.
+constexpr std::size_t ChunkBytes = std::size_t(64) << 10;
+
+} // namespace
+
 LayerChannelRows::LayerChannelRows(const std::string &path, SectionReader &file,
                                    const LayerChannel &channel, const LayerRect &rect, int depth,
                                    bool psb)
@@ -50,23 +60,42 @@ bool LayerChannelRows::Start()
         for (std::uint32_t &size : m_packedSizes)
             size = std::uint32_t(m_file.Number(countBytes));
         m_dataAt += rows * std::uint64_t(countBytes);
-        m_packed.resize(MaxPackedRow(m_row.size()));
+        // No more than the channel holds: a document may have hundreds of small layers.
+        const std::uint64_t packed = body - rows * std::uint64_t(countBytes);
+        m_chunk.resize(std::max(std::size_t(std::min<std::uint64_t>(ChunkBytes, packed)),
+                                MaxPackedRow(m_row.size())));
     }
     return !m_file.Failed();
+}
+
+// The next `size` packed bytes, read ahead a chunk at a time: the reader is shared by all
+// channels, whose rows take turns, and would otherwise fill its whole window for each row.
+const unsigned char *LayerChannelRows::Packed(std::uint32_t size, std::uint64_t end)
+{
+    if (m_dataAt < m_chunkAt || m_dataAt + size > m_chunkAt + m_chunkLength) {
+        if (!m_file.Seek(m_dataAt))
+            return nullptr;
+        const std::uint64_t left = std::min(end - m_dataAt, m_file.Remaining());
+        m_chunkAt = m_dataAt;
+        m_chunkLength = std::size_t(std::min<std::uint64_t>(m_chunk.size(), left));
+        if (!m_file.Read(m_chunk.data(), m_chunkLength))
+            return nullptr;
+    }
+    return size <= m_chunkAt + m_chunkLength - m_dataAt ? m_chunk.data() + (m_dataAt - m_chunkAt)
+                                                        : nullptr;
 }
 
 bool LayerChannelRows::NextRle(unsigned char *row)
 {
     const std::uint32_t size = m_packedSizes[m_next];
     const std::uint64_t end = m_channel.offset + m_channel.length;
-    if (size > m_packed.size() || size > end - m_dataAt) {
+    if (size > MaxPackedRow(m_row.size()) || size > end - m_dataAt) {
         m_damage = "a packed layer row runs past its channel";
         return false;
     }
-    m_file.Seek(m_dataAt);
+    const unsigned char *packed = Packed(size, end);
     m_dataAt += size;
-    if (!m_file.Read(m_packed.data(), size) ||
-        !UnpackRow(m_packed.data(), size, row, m_row.size())) {
+    if (packed == nullptr || !UnpackRow(packed, size, row, m_row.size())) {
         m_damage = "a packed layer row does not fill its width exactly";
         return false;
     }

@@ -13,8 +13,9 @@ class ChannelRows;
 class SectionReader;
 
 // The rows of one layer channel, decoded on demand in top-to-bottom order: raw and RLE rows
-// straight from the file through a reader shared by all channels, ZIP ones (with or without
-// prediction) through an inflater of their own. Holds a row and, for RLE, the row lengths.
+// straight from the file through a reader shared by all channels (RLE ones a chunk at a time), ZIP
+// ones (with or without prediction) through an inflater of their own. Holds a row and, for RLE, the
+// row lengths and a chunk of packed rows.
 class LayerChannelRows
 {
 public:
@@ -31,6 +32,7 @@ public:
 
 private:
     bool Start();
+    const unsigned char *Packed(std::uint32_t size, std::uint64_t end);
     bool NextRle(unsigned char *row);
 
     std::string m_path;
@@ -44,7 +46,9 @@ private:
     std::uint32_t m_next = 0;                 // the row the data stands at
     std::uint64_t m_dataAt = 0;
     std::vector<std::uint32_t> m_packedSizes;
-    std::vector<unsigned char> m_packed;
+    std::vector<unsigned char> m_chunk; // packed rows read ahead, from m_chunkAt on
+    std::uint64_t m_chunkAt = 0;
+    std::size_t m_chunkLength = 0;
     std::vector<unsigned char> m_row;
     std::unique_ptr<ChannelRows> m_zip;
     std::string m_damage;

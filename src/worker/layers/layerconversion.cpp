@@ -5,6 +5,7 @@
 #include "worker/layers/compositor.h"
 #include "worker/layers/dissolve.h"
 #include "worker/layers/layersupport.h"
+#include "worker/layers/strips.h"
 #include "worker/stream/bandstojpeg.h"
 
 #include <algorithm>
@@ -49,7 +50,7 @@ Result<Decoded> Compose(const std::string &source, const std::string &jpegPath,
                                  unsigned char *samples) -> Result<> {
         if (band.height != rows)
             band = PixelBand(0, top, header.width, rows, layout.Channels());
-        if (!compositor.Compose(top, band))
+        if (!ComposeInStrips(compositor, top, band))
             return DamagedLayerData(compositor.Damage());
         ToSamples(band, header.depth, samples);
         return Done{};

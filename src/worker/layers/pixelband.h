@@ -34,12 +34,23 @@ struct PixelBand {
     }
 };
 
-// The part of `band`'s rectangle that lies in the rectangle from (left, top) to (right, bottom).
+// A rectangle of rows and columns, empty where right <= left or bottom <= top.
+struct BandRect {
+    std::int64_t left, top, right, bottom;
+};
+
+// The part of `band`'s rectangle that lies in `rect`.
+inline BandRect Overlap(const PixelBand &band, const BandRect &rect)
+{
+    return {std::max(rect.left, band.left), std::max(rect.top, band.top),
+            std::min(rect.right, band.Right()), std::min(rect.bottom, band.Bottom())};
+}
+
+// A band of the part of `band`'s rectangle that lies in the rectangle from (left, top) to
+// (right, bottom).
 inline PixelBand Within(const PixelBand &band, std::int64_t left, std::int64_t top,
                         std::int64_t right, std::int64_t bottom)
 {
-    const std::int64_t x = std::max(left, band.left);
-    const std::int64_t y = std::max(top, band.top);
-    return PixelBand(x, y, std::min(right, band.Right()) - x, std::min(bottom, band.Bottom()) - y,
-                     band.stride);
+    const BandRect r = Overlap(band, {left, top, right, bottom});
+    return PixelBand(r.left, r.top, r.right - r.left, r.bottom - r.top, band.stride);
 }
