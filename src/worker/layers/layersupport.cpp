@@ -4,12 +4,11 @@
 #include "worker/layers/adjustment.h"
 #include "worker/layers/artboard.h"
 #include "worker/layers/blendmode.h"
-#include "worker/layers/gradient.h"
+#include "worker/layers/fillsupport.h"
 #include "worker/layers/layerpixels.h"
 #include "worker/layers/layerstylesupport.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace
 {
@@ -23,20 +22,6 @@ const char *const Harmless[] = {
     "PlLd", "plLd", "iOpa", "tsly", "lmgm", "vmgm", "brst", "SoCo", "GdFl", "PtFl",
     "vscg", "vstk", "vmsk", "vsms", "cinf", "PxSc", "extn",
 };
-
-FillModel ModelOf(ColorMode mode)
-{
-    switch (mode) {
-    case ColorMode::Rgb:
-        return FillModel::Rgb;
-    case ColorMode::Grayscale:
-        return FillModel::Grayscale;
-    case ColorMode::Cmyk:
-        return FillModel::Cmyk;
-    default:
-        return FillModel::Other;
-    }
-}
 
 class Findings
 {
@@ -75,9 +60,6 @@ private:
     void BlendModeOfLayer(const LayerRecord &layer, bool group);
     void Masks(const LayerRecord &layer);
     void Blocks(const LayerRecord &layer);
-    void FillWithoutPixels(const LayerRecord &layer);
-    void FillGradient(const LayerRecord &layer);
-    void FillPattern(const LayerRecord &layer);
     void Artboards(const LayerRecord &layer);
     void Clipping(const std::vector<LayerNode> &nodes, std::size_t base);
 
@@ -161,75 +143,10 @@ void Findings::Blocks(const LayerRecord &layer)
                               [&](const char *key) { return block.key == key; }))
             Add("layer data '" + block.key + "'");
     }
-    if (layer.FillsWithoutPixels())
-        FillWithoutPixels(layer);
-}
-
-// A fill saved without its pixels is drawn here from its colour and vector mask.
-void Findings::FillWithoutPixels(const LayerRecord &layer)
-{
-    const FillModel model = layer.solidFill.model;
-    if (layer.gradientFill.present)
-        FillGradient(layer);
-    else if (layer.patternFill.present)
-        FillPattern(layer);
-    // An 8-bit writer renders fills: one without pixels shows all or nothing, unknown which.
-    else if (model == FillModel::None || model == FillModel::Other || m_header.depth == 8)
-        Add("fill layers without rendered pixels");
-    else if (model != ModelOf(m_header.colorMode))
-        Add("fill colours of another colour mode");
-    if (!layer.shapeStyle.readable || layer.shapeStyle.strokeEnabled ||
-        !layer.shapeStyle.fillEnabled)
-        Add("shape strokes");
-}
-
-// Bounds known from Photoshop's pictures: one shape's, or those of the parts of a shape
-// combined, or a pixel mask's; not where a shape cuts holes or a pixel mask hides around it.
-bool AlignsWithUnknownBounds(const LayerRecord &layer)
-{
-    const VectorMask &shape = layer.vectorMask;
-    if (!shape.present || shape.disabled)
-        return false;
-    const bool combined =
-        std::all_of(shape.shapes.cbegin() + (shape.shapes.empty() ? 0 : 1), shape.shapes.cend(),
-                    [](const PathShape &part) { return part.operation == PathOperation::Combine; });
-    const LayerMask &mask = layer.mask.fromVector ? layer.realMask : layer.mask;
-    const bool hiding = mask.present && !mask.disabled && mask.defaultColor == 0;
-    // A mask without shapes leaves the document's bounds, whether it shows all or nothing.
-    const bool full = shape.startsFull && !shape.shapes.empty();
-    return !combined || shape.inverted || full || hiding;
-}
-
-void Findings::FillPattern(const LayerRecord &layer)
-{
-    const PatternFill &fill = layer.patternFill;
-    if (!fill.unread.empty())
-        Add(fill.unread);
-    else if (!fill.pattern)
-        Add("pattern fills whose pattern is not read");
-    else if (ColorMode(fill.pattern->mode) != m_header.colorMode)
-        Add("pattern fills of another colour mode");
-    // An 8-bit pattern in a document that holds light would need its profile's curve.
-    else if (m_header.depth == 32)
-        Add("pattern fills in 32 bits");
-}
-
-void Findings::FillGradient(const LayerRecord &layer)
-{
-    const GradientFill &fill = layer.gradientFill;
-    const Gradient gradient(fill.gradient, m_header.colorMode);
-    if (!gradient.Unrendered().empty())
-        Add(gradient.Unrendered());
-    else if (fill.shape != GradientShape::Linear && fill.shape != GradientShape::Reflected)
-        Add("radial, angle and diamond gradient fills");
-    // A small picture shows a gradient at 30 degrees as one at 45: other angles keep a rule
-    // not known here.
-    else if (std::fmod(fill.angle, 90) != 0)
-        Add("gradient fills at angles other than right angles");
-    else if (fill.offsetX != 0 || fill.offsetY != 0)
-        Add("gradient fills moved off their centre");
-    else if (fill.alignWithLayer && AlignsWithUnknownBounds(layer))
-        Add("gradient fills aligned with a shape of several parts or with two masks");
+    if (layer.FillsWithoutPixels()) {
+        for (const std::string &name : UnrenderedFill(layer, m_header))
+            Add(name);
+    }
 }
 
 // Artboards are groups at the top of the document, each a page of its own.
