@@ -167,6 +167,8 @@ void TestAdjustments::refuses_data()
     row("levels whose floor is above the ceiling", W::Rgb, 8, a::LevelsBlock({{200, 100}}),
         "levels");
     row("exposure in CMYK", W::Cmyk, 8, a::ExposureBlock(1, 0, 1), "exposure in CMYK");
+    row("exposure's gamma at 16 bits", W::Rgb, 16, a::ExposureBlock(1, 0, 2),
+        "exposure with an offset or gamma");
     row("channel mixer in CMYK", W::Cmyk, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}),
         "channel mixer");
     row("channel mixer in monochrome", W::Rgb, 8, a::ChannelMixerBlock({{100, 0, 0, 0}}, true),

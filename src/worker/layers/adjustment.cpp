@@ -71,6 +71,10 @@ std::string UnrenderedAdjustment(const Adjustment &adjustment, const PsdHeader &
     // Photoshop offers exposure in grey and RGB only: how it would take inks is not known.
     if (std::holds_alternative<ExposureSettings>(settings) && header.colorMode == ColorMode::Cmyk)
         return name + " in CMYK";
+    // Only the exposure itself has been held to Photoshop's pictures at 8 and 16 bits.
+    if (const auto *exposure = std::get_if<ExposureSettings>(&settings);
+        exposure && header.depth != 32 && (exposure->offset != 0 || exposure->gamma != 1))
+        return name + " with an offset or gamma";
     if (header.depth == 32 && std::holds_alternative<GradientMapSettings>(settings))
         return name + " in 32 bits";
     if (const auto *map = std::get_if<GradientMapSettings>(&settings))
