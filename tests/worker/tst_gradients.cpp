@@ -218,7 +218,7 @@ void TestGradients::refuses_data()
     };
     row("radial", changed([](G &g) { g.type = "Rdl "; }), "radial, angle and diamond");
     row("at 30 degrees", changed([](G &g) { g.angle = 30; }), "gradient fills at angles");
-    row("moved off centre", changed([](G &g) { g.offset = 10; }), "gradient fills moved");
+    row("moved off centre", changed([](G &g) { g.offset = 10; }), "gradients moved");
     row("midpoints", changed([](G &g) { g.midpoint = 25; }), "gradient midpoints");
     row("half smooth", changed([](G &g) { g.smoothness = 2048; }), "gradient smoothness");
     row("noise", changed([](G &g) { g.form = "ClNs"; }), "noise gradients");

@@ -153,6 +153,10 @@ void TestLayerStyles::styles_data()
     noise.gradient->form = "ClNs";
     rgb("gradient overlay of noise", RightHalf({noise}), {}, {},
         "layer styles (gradient overlay of noise gradients)");
+    W::Effect radial = Greys(true);
+    radial.gradient->type = "Rdl ";
+    rgb("radial gradient overlay", RightHalf({radial}), {}, {},
+        "layer styles (gradient overlay of radial, angle and diamond gradients)");
     rgb("two overlays", RightHalf({Red(), Red()}), {}, {},
         "layer styles (more than one color overlay)");
     rgb("overlay on a layer multiplied",

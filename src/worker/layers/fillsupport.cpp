@@ -1,7 +1,7 @@
 #include "worker/layers/fillsupport.h"
 
 #include "shared/psd/layerrecord.h"
-#include "worker/layers/gradient.h"
+#include "worker/layers/gradientfill.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,14 +62,12 @@ void FillGradient(const LayerRecord &layer, const PsdHeader &header, Names &name
     const Gradient gradient(fill.gradient, header.colorMode);
     if (!gradient.Unrendered().empty())
         names.push_back(gradient.Unrendered());
-    else if (fill.shape != GradientShape::Linear && fill.shape != GradientShape::Reflected)
-        names.push_back("radial, angle and diamond gradient fills");
+    else if (const std::string layout = UnrenderedLayout(fill); !layout.empty())
+        names.push_back(layout);
     // A small picture shows a gradient at 30 degrees as one at 45: other angles keep a rule
     // not known here.
     else if (std::fmod(fill.angle, 90) != 0)
         names.push_back("gradient fills at angles other than right angles");
-    else if (fill.offsetX != 0 || fill.offsetY != 0)
-        names.push_back("gradient fills moved off their centre");
     else if (fill.alignWithLayer && AlignsWithUnknownBounds(layer))
         names.push_back("gradient fills aligned with a shape of several parts or with two masks");
 }

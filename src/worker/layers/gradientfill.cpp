@@ -84,6 +84,15 @@ GradientFillRows::GradientFillRows(const GradientFill &fill, ColorMode mode, con
     m_length = std::max(across * fill.scale * (fromCentre ? 0.5 : 1.0), 1e-9);
 }
 
+std::string UnrenderedLayout(const GradientFill &fill)
+{
+    if (fill.shape != GradientShape::Linear && fill.shape != GradientShape::Reflected)
+        return "radial, angle and diamond gradients";
+    if (fill.offsetX != 0 || fill.offsetY != 0)
+        return "gradients moved off their centre";
+    return "";
+}
+
 double GradientFillRows::Position(double x, double y) const
 {
     // Along the angle and across it, y pointing up as angles are measured.

@@ -4,6 +4,7 @@
 #include "worker/layers/gradient.h"
 
 #include <cstdint>
+#include <string>
 
 struct LayerRecord;
 
@@ -24,6 +25,10 @@ GradientBox GradientBoxOf(const LayerRecord &layer, std::int64_t width, std::int
 // fill layer as GradientBoxOf finds them), else the document's.
 GradientBox OverlayBoxOf(const LayerRecord &layer, const GradientFill &overlay, std::int64_t width,
                          std::int64_t height);
+
+// What of a gradient's layout has no Photoshop picture to hold its drawing to, by name; "" where
+// nothing: the linear and reflected shapes, centred.
+std::string UnrenderedLayout(const GradientFill &fill);
 
 // A gradient fill layer's pixels: each pixel's place along the gradient by the fill's shape,
 // angle, scale and offset within its box, and the colour the gradient has there.

@@ -3,7 +3,7 @@
 #include "shared/psd/layerrecord.h"
 #include "worker/layers/blendmode.h"
 #include "worker/layers/documentcolour.h"
-#include "worker/layers/gradient.h"
+#include "worker/layers/gradientfill.h"
 #include "worker/layers/layerstyles.h"
 
 #include <algorithm>
@@ -42,6 +42,8 @@ std::string Unrendered(const LayerEffect &effect, const LayerRecord &layer, cons
             Gradient(effect.gradient.gradient, header.colorMode).Unrendered();
         if (!gradient.empty())
             return name + " of " + gradient + ")";
+        if (const std::string layout = UnrenderedLayout(effect.gradient); !layout.empty())
+            return name + " of " + layout + ")";
     } else if (effect.kind == EffectKind::PatternOverlay) {
         const std::string pattern = UnrenderedPattern(effect.pattern, header);
         if (!pattern.empty())
