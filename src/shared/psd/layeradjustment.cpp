@@ -106,8 +106,7 @@ AdjustmentSettings ReadCurves(SectionReader &reader)
 // left at zero.
 void ReadNewBrightness(SectionReader &reader, std::uint64_t end, Adjustment &adjustment)
 {
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     const std::optional<double> brightness = descriptor ? descriptor->Number("Brgh") : std::nullopt;
     const std::optional<double> contrast = descriptor ? descriptor->Number("Cntr") : std::nullopt;
     if (!brightness || !contrast) {

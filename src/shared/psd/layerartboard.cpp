@@ -24,8 +24,7 @@ Artboard ReadArtboard(SectionReader &reader, std::uint64_t end)
 {
     Artboard artboard;
     artboard.present = true;
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     artboard.readable = descriptor && Side(*descriptor, "Top ", artboard.top) &&
                         Side(*descriptor, "Left", artboard.left) &&
                         Side(*descriptor, "Btom", artboard.bottom) &&

@@ -146,3 +146,9 @@ std::optional<Descriptor> ReadDescriptor(SectionReader &reader, std::uint64_t en
         return std::nullopt;
     return descriptor;
 }
+
+std::optional<Descriptor> ReadBlockDescriptor(SectionReader &reader, std::uint64_t end)
+{
+    reader.Number(4);
+    return ReadDescriptor(reader, end);
+}

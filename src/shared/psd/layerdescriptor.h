@@ -24,3 +24,6 @@ struct Descriptor {
 // The descriptor from the reader's position, none of it past `end`; nullopt where it is
 // damaged or holds a kind of value not read here.
 std::optional<Descriptor> ReadDescriptor(SectionReader &reader, std::uint64_t end);
+
+// A layer block's descriptor, after the version that comes first in each block holding one.
+std::optional<Descriptor> ReadBlockDescriptor(SectionReader &reader, std::uint64_t end);

@@ -57,8 +57,7 @@ SolidColour ColourOf(const Descriptor &descriptor, const std::string &path)
 
 SolidColour ReadSolidColour(SectionReader &reader, std::uint64_t end)
 {
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     if (!descriptor)
         return SolidColour{FillModel::Other, {}};
     return ColourOf(*descriptor, "Clr ");
@@ -66,8 +65,7 @@ SolidColour ReadSolidColour(SectionReader &reader, std::uint64_t end)
 
 ShapeStyle ReadShapeStyle(SectionReader &reader, std::uint64_t end)
 {
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     if (!descriptor)
         return ShapeStyle{false, false, true};
     return ShapeStyle{true, descriptor->Number("strokeEnabled").value_or(0) != 0,

@@ -115,8 +115,7 @@ GradientFill GradientFillOf(const Descriptor &descriptor, const std::string &pat
 
 GradientFill ReadGradientFill(SectionReader &reader, std::uint64_t end)
 {
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     if (!descriptor) {
         GradientFill fill;
         fill.present = true;

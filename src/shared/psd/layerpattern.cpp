@@ -114,8 +114,7 @@ PatternFill PatternFillOf(const Descriptor &descriptor, const std::string &path)
 
 PatternFill ReadPatternFill(SectionReader &reader, std::uint64_t end)
 {
-    reader.Number(4); // version
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     if (!descriptor) {
         PatternFill fill;
         fill.present = true;

@@ -69,8 +69,7 @@ LayerStyle ReadLayerStyle(SectionReader &reader, std::uint64_t end)
     LayerStyle style;
     style.present = true;
     reader.Number(4); // version of the effects
-    reader.Number(4); // version of the descriptor
-    const std::optional<Descriptor> descriptor = ReadDescriptor(reader, end);
+    const std::optional<Descriptor> descriptor = ReadBlockDescriptor(reader, end);
     if (!descriptor) {
         style.readable = false;
         return style;
