@@ -167,9 +167,8 @@ QByteArray Layered(ColorMode mode, int depth, Compression compression)
     const W::Layer adjusted = adjustment::Layer(
         depth == 32 ? adjustment::ExposureBlock(1, 0, 1)
                     : adjustment::CurvesBlock({{{0, 0}, {128, 200}, {255, 255}}}));
-    W file(16, 8, mode, [](int, int, int) { return quint16(0xFFFF); });
+    W file = W::WithoutComposite(16, 8, mode);
     file.SetDepth(depth).SetCompression(compression);
-    file.AddResource(1057, W::VersionInfo("Adobe Photoshop", false));
     for (const W::Layer &layer : {plain, end, multiplied, adjusted, masked, group})
         file.AddLayer(layer);
     if (depth != 32)

@@ -22,10 +22,7 @@ QByteArray UndrawablePsd()
     layer.width = layer.height = 4;
     layer.samples = [](int, int, int) { return quint16(0); };
     layer.blendMode = "zzzz";
-    return PsdWriter(4, 4, PsdWriter::Rgb, [](int, int, int) { return quint16(0xFFFF); })
-        .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false))
-        .AddLayer(layer)
-        .Bytes();
+    return PsdWriter::WithoutComposite(4, 4, PsdWriter::Rgb).AddLayer(layer).Bytes();
 }
 
 } // namespace

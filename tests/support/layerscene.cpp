@@ -57,10 +57,7 @@ QString LayerScene::Fault() const
 QByteArray StandIn(ColorMode mode, int depth, const Layers &layers)
 {
     const int side = LayerScene::Side;
-    PsdWriter file = PsdWriter(side, side, mode, [](int, int, int) { return quint16(0xFFFF); })
-                         .SetDepth(depth)
-                         .SetCompression(PsdWriter::Rle)
-                         .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false));
+    PsdWriter file = PsdWriter::WithoutComposite(side, side, mode).SetDepth(depth);
     for (const PsdWriter::Layer &layer : layers)
         file.AddLayer(layer);
     return file.Bytes();

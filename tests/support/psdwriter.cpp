@@ -30,6 +30,13 @@ PsdWriter &PsdWriter::AddResource(quint16 id, const QByteArray &data)
     return *this;
 }
 
+PsdWriter PsdWriter::WithoutComposite(int width, int height, ColorMode mode)
+{
+    return PsdWriter(width, height, mode, [](int, int, int) { return quint16(0xFFFF); })
+        .SetCompression(Rle)
+        .AddResource(1057, VersionInfo("Adobe Photoshop", false));
+}
+
 QByteArray PsdWriter::VersionInfo(const QString &writer, bool realComposite)
 {
     QByteArray out = Big(1, 4) + char(realComposite) + Big(writer.size(), 4);

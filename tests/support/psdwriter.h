@@ -151,6 +151,9 @@ public:
     // The data of resource 1057: who wrote the file, and whether its merged image is the real
     // composite or a stand-in for it.
     static QByteArray VersionInfo(const QString &writer, bool realComposite);
+    // A document as Photoshop saves it without a flattened picture: a white stand-in, packed,
+    // that resource 1057 calls not real; the layers are the caller's to add.
+    static PsdWriter WithoutComposite(int width, int height, ColorMode mode);
 
     QByteArray Bytes() const;
 

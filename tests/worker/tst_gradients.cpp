@@ -70,11 +70,8 @@ QByteArray Tiled(const W::Layer &layer = FillLayer(), ColorMode mode = W::Rgb, i
                                 }).Patterns("tiles", 16, 16, [&](int x, int y, int c) {
         return quint16(squares[y / 8 * 2 + x / 8].value(c) * 257);
     });
-    return W(LayerScene::Side, LayerScene::Side, mode,
-             [](int, int, int) { return quint16(0xFFFF); })
+    return W::WithoutComposite(LayerScene::Side, LayerScene::Side, mode)
         .SetDepth(depth)
-        .SetCompression(W::Rle)
-        .AddResource(1057, W::VersionInfo("Adobe Photoshop", false))
         .AddLayer(layer)
         .AddSectionBlock(patterns)
         .Bytes();

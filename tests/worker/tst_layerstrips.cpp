@@ -91,9 +91,7 @@ void TestLayerStrips::sameAsWhole()
     QFETCH(Layers, layers);
     QFETCH(int, top);
     QFETCH(int, rows);
-    PsdWriter file = PsdWriter(Width, Height, W::Rgb, [](int, int, int) { return quint16(0xFFFF); })
-                         .SetCompression(W::Rle)
-                         .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false));
+    PsdWriter file = W::WithoutComposite(Width, Height, W::Rgb);
     for (const W::Layer &layer : layers)
         file.AddLayer(layer);
     const std::vector<float> whole = Composed(file.Bytes(), top, rows, false);
@@ -108,10 +106,7 @@ void TestLayerStrips::rowsAcrossReads()
     layer.samples = [](int x, int y, int channel) {
         return channel == 3 ? quint16(0xFFFF) : Varied(x, y, channel);
     };
-    PsdWriter file = PsdWriter(Width, Height, W::Rgb, [](int, int, int) { return quint16(0xFFFF); })
-                         .SetCompression(W::Rle)
-                         .AddResource(1057, PsdWriter::VersionInfo("Adobe Photoshop", false))
-                         .AddLayer(layer);
+    PsdWriter file = W::WithoutComposite(Width, Height, W::Rgb).AddLayer(layer);
     const std::vector<float> band = Composed(file.Bytes(), 0, Height, true);
     QCOMPARE(band.size(), std::size_t(Width) * Height * 4);
     for (int y = 0; y < Height; ++y) {
